@@ -1,0 +1,23 @@
+# Gives an executable the version record that GetVersion reads back: the fixed-file-info layout of
+# a Windows version resource, kept in an ELF section of its own.
+set(TM_VERSION_RECORD_TEMPLATE "${CMAKE_CURRENT_LIST_DIR}/VersionRecord.cpp.in")
+
+function(tm_embed_version target file_version)
+    cmake_parse_arguments(ARG "" "PRODUCT" "" ${ARGN})
+    if(NOT ARG_PRODUCT)
+        set(ARG_PRODUCT "${file_version}")
+    endif()
+    string(REPLACE "." ";" fv "${file_version}")
+    string(REPLACE "." ";" pv "${ARG_PRODUCT}")
+    list(GET fv 0 TM_FV_MAJOR)
+    list(GET fv 1 TM_FV_MINOR)
+    list(GET fv 2 TM_FV_RELEASE)
+    list(GET fv 3 TM_FV_BUILD)
+    list(GET pv 0 TM_PV_MAJOR)
+    list(GET pv 1 TM_PV_MINOR)
+    list(GET pv 2 TM_PV_RELEASE)
+    list(GET pv 3 TM_PV_BUILD)
+    set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record.cpp")
+    configure_file("${TM_VERSION_RECORD_TEMPLATE}" "${out}" @ONLY)
+    target_sources(${target} PRIVATE "${out}")
+endfunction()

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+
+namespace tmt::platform {
+
+// Existence tests on the game's paths (X:\..., or native). Both follow symbolic links.
+// FileExists is true only for something that is not a folder; DirectoryExists only for a folder.
+bool FileExists(std::string_view path);
+bool DirectoryExists(std::string_view path);
+
+// DeleteFileW: true when the file is gone afterwards because of this call.
+bool DeleteFile(std::string_view path);
+
+} // namespace tmt::platform

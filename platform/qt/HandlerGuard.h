@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/qt/MessageBox.h"
+
+#include <QString>
+
+#include <exception>
+#include <utility>
+
+class QWidget;
+
+namespace tmt::ui {
+
+// Runs one event handler. An error that escapes it ends the handler there and is shown in the
+// error report; it never unwinds into Qt's event loop, which does not survive exceptions.
+template <typename Handler> void Guarded(QWidget* owner, Handler&& handler) {
+    try {
+        std::forward<Handler>(handler)();
+    } catch (const std::exception& error) {
+        MessageBox::ErrorReport(owner, QString::fromUtf8(error.what()));
+    }
+}
+
+} // namespace tmt::ui

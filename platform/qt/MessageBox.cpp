@@ -1,0 +1,163 @@
+#include "platform/qt/MessageBox.h"
+
+#include "platform/qt/ApplicationTitle.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <deque>
+
+namespace tmt::ui {
+
+namespace {
+
+struct Seam {
+    bool testMode = false;
+    std::deque<int> answers;
+    std::vector<MessageBox::Shown> shown;
+};
+
+Seam& TheSeam() {
+    static Seam seam;
+    return seam;
+}
+
+int ResultOf(MessageBox::Button button) {
+    switch (button) {
+    case MessageBox::Yes:
+        return mrYes;
+    case MessageBox::No:
+        return mrNo;
+    case MessageBox::Abort:
+        return mrAbort;
+    case MessageBox::Ok:
+        break;
+    }
+    return mrOk;
+}
+
+QString CaptionOf(MessageBox::Button button) {
+    switch (button) {
+    case MessageBox::Yes:
+        return QStringLiteral("&Yes");
+    case MessageBox::No:
+        return QStringLiteral("&No");
+    case MessageBox::Abort:
+        return QStringLiteral("&Abort");
+    case MessageBox::Ok:
+        break;
+    }
+    return QStringLiteral("OK");
+}
+
+QMessageBox::ButtonRole RoleOf(MessageBox::Button button) {
+    switch (button) {
+    case MessageBox::Yes:
+    case MessageBox::Ok:
+        return QMessageBox::AcceptRole;
+    case MessageBox::No:
+    case MessageBox::Abort:
+        break;
+    }
+    return QMessageBox::RejectRole;
+}
+
+QMessageBox::Icon IconOf(MessageBox::Kind kind) {
+    switch (kind) {
+    case MessageBox::Kind::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Kind::Error:
+        return QMessageBox::Critical;
+    case MessageBox::Kind::Information:
+        return QMessageBox::Information;
+    case MessageBox::Kind::Plain:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString TitleOf(MessageBox::Kind kind) {
+    switch (kind) {
+    case MessageBox::Kind::Warning:
+        return QStringLiteral("Warning");
+    case MessageBox::Kind::Error:
+        return QStringLiteral("Error");
+    case MessageBox::Kind::Information:
+        return QStringLiteral("Information");
+    case MessageBox::Kind::Plain:
+        break;
+    }
+    return ApplicationTitle();
+}
+
+int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QString& text,
+         int buttons, int defaultButton) {
+    Seam& seam = TheSeam();
+    if (seam.testMode) {
+        seam.shown.push_back({kind, title, text, buttons, defaultButton});
+        if (seam.answers.empty()) {
+            return ResultOf(static_cast<MessageBox::Button>(defaultButton));
+        }
+        const int answer = seam.answers.front();
+        seam.answers.pop_front();
+        return answer;
+    }
+
+    QMessageBox box(IconOf(kind), title, text, QMessageBox::NoButton, parent);
+    QAbstractButton* escapeButton = nullptr;
+    int closeResult = mrCancel;
+    for (const auto button : {MessageBox::Yes, MessageBox::No, MessageBox::Ok, MessageBox::Abort}) {
+        if ((buttons & button) == 0) {
+            continue;
+        }
+        QPushButton* added = box.addButton(CaptionOf(button), RoleOf(button));
+        added->setProperty("modalResult", ResultOf(button));
+        if (button == defaultButton) {
+            box.setDefaultButton(added);
+        }
+        // A box with one button closes through it; otherwise Escape and the close box cancel.
+        if (buttons == button) {
+            escapeButton = added;
+            closeResult = ResultOf(button);
+        }
+    }
+    box.setEscapeButton(escapeButton);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked != nullptr ? clicked->property("modalResult").toInt() : closeResult;
+}
+
+} // namespace
+
+int MessageBox::Plain(QWidget* parent, const QString& text) {
+    return Show(parent, Kind::Plain, ApplicationTitle(), text, Ok, Ok);
+}
+
+int MessageBox::Typed(QWidget* parent, Kind kind, const QString& text, int buttons,
+                      int defaultButton) {
+    return Show(parent, kind, TitleOf(kind), text, buttons, defaultButton);
+}
+
+void MessageBox::ErrorReport(QWidget* parent, const QString& message) {
+    QString text = message;
+    if (!text.isEmpty() && text.back().unicode() > u'.') {
+        text += u'.';
+    }
+    Show(parent, Kind::Error, ApplicationTitle(), text, Ok, Ok);
+}
+
+void MessageBox::SetTestMode(bool on) {
+    TheSeam().testMode = on;
+}
+
+void MessageBox::SetNextAnswer(int modalResult) {
+    TheSeam().answers.push_back(modalResult);
+}
+
+std::vector<MessageBox::Shown> MessageBox::TakeShown() {
+    std::vector<Shown> shown;
+    shown.swap(TheSeam().shown);
+    return shown;
+}
+
+} // namespace tmt::ui
