@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+
+class QWidget;
+
+// Every tool window is created anew for each opening, shown modally with the main window as
+// owner, and destroyed when its modal display ends, also when that ends with an error. The
+// window's module-level reference designates it for exactly that time.
+template <typename Window> void ShowToolWindow(Window*& reference, QWidget* owner) {
+    struct ClearReference {
+        Window*& reference;
+        ~ClearReference() { reference = nullptr; }
+    } clear{reference};
+    const auto window = std::make_unique<Window>(owner);
+    reference = window.get();
+    window->exec();
+}

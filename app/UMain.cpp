@@ -1,0 +1,167 @@
+#include "app/UMain.h"
+#include "ui_UMain.h"
+
+#include "platform/FileSystem.h"
+#include "platform/OwnExecutable.h"
+#include "platform/Text.h"
+#include "platform/VersionInfo.h"
+#include "platform/qt/ApplicationTitle.h"
+#include "platform/qt/HandlerGuard.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ShellExecute.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
+#include <QShortcut>
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+constexpr char kInstallKey[] = "SOFTWARE\\\\TuneMora";
+constexpr char kGameExecutable[] = "\\Tunemora.exe";
+constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read version.";
+constexpr char kNoInstallationReason[] =
+    "Wrong or none directory in registry. Please reinstall TuneMora!";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The program's folder: its path up to the last separator; a drive root keeps its backslash.
+std::string ToolFolder() {
+    const std::string self = tmt::platform::OwnExecutablePath();
+    const std::size_t last = self.find_last_of("\\/");
+    if (last == std::string::npos) {
+        return self;
+    }
+    if (last == 2 && self[1] == ':') {
+        return self.substr(0, 3);
+    }
+    return self.substr(0, last);
+}
+
+std::string WithTrailingBackslash(std::string path) {
+    if (path.empty() || path.back() != '\\') {
+        path += '\\';
+    }
+    return path;
+}
+
+void CentreOnScreen(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TFormMain>()) {
+    ui->setupUi(this);
+    FormMain = this;
+    ConnectHandlers();
+    tmt::ui::Guarded(this, [this] { FormCreate(); });
+    setFixedSize(sizeHint());
+    CentreOnScreen(*this);
+}
+
+TFormMain::~TFormMain() {
+    if (FormMain == this) {
+        FormMain = nullptr;
+    }
+}
+
+void TFormMain::ConnectHandlers() {
+    const auto guard = [this](void (TFormMain::*handler)()) {
+        return [this, handler] { tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); }); };
+    };
+    connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
+    connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
+    // Escape presses the cancel button, as on a Windows form.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
+}
+
+void TFormMain::FormCreate() {
+    const std::string version = GetVersion(tmt::platform::OwnExecutablePath());
+    tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + " " + Q(version));
+    setWindowTitle(windowTitle() + " " + Q(version));
+    InstallDir.clear();
+    InstallVer.clear();
+    DiscoverInstallation();
+}
+
+void TFormMain::DiscoverInstallation() {
+    FReg = std::make_unique<tmt::platform::Registry>();
+    if (FReg->OpenKey(kInstallKey)) {
+        ReadFromReg();
+    }
+
+    const std::string toolFolder = ToolFolder();
+    if (tmt::platform::FileExists(toolFolder + kGameExecutable)) {
+        if (tmt::UpperAscii(WithTrailingBackslash(toolFolder)) !=
+            tmt::UpperAscii(WithTrailingBackslash(InstallDir))) {
+            InstallVer = kNonDefaultVersion;
+            InstallDir = toolFolder;
+            ui->lVersion->setText(Q(InstallVer));
+            ui->lDefaultDir->setText(Q(InstallDir));
+        }
+        return;
+    }
+
+    if (!tmt::platform::FileExists(InstallDir + kGameExecutable)) {
+        tmt::ui::MessageBox::Typed(this, tmt::ui::MessageBox::Kind::Error,
+                                   "Found path (" + Q(InstallDir) +
+                                       ") to TuneMora but this directory doesnt exist! Please "
+                                       "reinstall TuneMora.",
+                                   tmt::ui::MessageBox::Ok, tmt::ui::MessageBox::Ok);
+        DisableApp(kNoInstallationReason);
+    }
+}
+
+void TFormMain::ReadFromReg() {
+    if (FReg->ValueExists("InstallDir")) {
+        InstallDir = FReg->ReadString("InstallDir");
+    }
+    if (FReg->ValueExists("InstallVer")) {
+        InstallVer = FReg->ReadString("InstallVer");
+    }
+    ui->lDefaultDir->setText(Q(InstallDir));
+    ui->lVersion->setText(Q(InstallVer));
+}
+
+void TFormMain::DisableApp(const std::string& AReason) {
+    for (QPushButton* button :
+         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
+        button->setEnabled(false);
+    }
+    InstallDir = AReason;
+    ui->lDefaultDir->setText(Q(InstallDir));
+}
+
+std::string TFormMain::GetVersion(const std::string& AFileName) const {
+    const auto info = tmt::platform::ReadFixedFileInfo(AFileName).value_or(
+        tmt::platform::FixedFileInfo{});
+    return std::to_string(info.fileVersionMS >> 16) + "." +
+           std::to_string(info.fileVersionMS & 0xFFFF) + "." +
+           std::to_string(info.fileVersionLS >> 16) + "." +
+           std::to_string(info.fileVersionLS & 0xFFFF);
+}
+
+void TFormMain::bRunClick() {
+    tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",
+                          "\"" + InstallDir + "\"");
+}
+
+void TFormMain::bExitClick() { QApplication::quit(); }
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TFormMain::FormClose() { FReg.reset(); }

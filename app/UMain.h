@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TFormMain;
+}
+
+// The main window: shows the installation record, keeps the registry access for the whole run,
+// starts the game and opens every tool window. Tool windows reach it through FormMain.
+class TFormMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The installation record: filled once while the window is created, read-only afterwards.
+    std::string InstallDir;
+    std::string InstallVer;
+
+    void ReadFromReg();
+    void DisableApp(const std::string& AReason);
+    std::string GetVersion(const std::string& AFileName) const;
+
+    Ui::TFormMain* Controls() const { return ui.get(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void bRunClick();
+    void bExitClick();
+    void ConnectHandlers();
+    void DiscoverInstallation();
+
+    std::unique_ptr<Ui::TFormMain> ui;
+    std::unique_ptr<tmt::platform::Registry> FReg;
+};
+
+// The one main window, valid from before its creation handler runs to the end of the run.
+extern TFormMain* FormMain;

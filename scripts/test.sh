@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the suite, the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a short while.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+scripts/build.sh build
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=ON -DTM_BUILD_BENCHMARKS=OFF
+ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
+
+scripts/fuzz.sh 30
