@@ -7,11 +7,14 @@
 #include "platform/VersionInfo.h"
 #include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/HandlerGuard.h"
+#include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
 
@@ -25,7 +28,9 @@ constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read ver
 constexpr char kNoInstallationReason[] =
     "Wrong or none directory in registry. Please reinstall TuneMora!";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The program's folder: its path up to the last separator; a drive root keeps its backslash.
 std::string ToolFolder() {
@@ -47,6 +52,18 @@ std::string WithTrailingBackslash(std::string path) {
     return path;
 }
 
+// The banner is stored with the window; like every JPEG of the program it goes through libjpeg.
+QPixmap Banner() {
+    QFile file(QStringLiteral(":/banner.jpg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    return QPixmap::fromImage(
+        tmt::ui::LoadJpegImage(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                         static_cast<std::size_t>(bytes.size()))));
+}
+
 void CentreOnScreen(QWidget& window) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window.frameGeometry();
@@ -62,6 +79,8 @@ TFormMain::TFormMain(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFormMain>()) {
     ui->setupUi(this);
+    ui->Image1->setPixmap(Banner());
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     FormMain = this;
     ConnectHandlers();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
@@ -77,7 +96,9 @@ TFormMain::~TFormMain() {
 
 void TFormMain::ConnectHandlers() {
     const auto guard = [this](void (TFormMain::*handler)()) {
-        return [this, handler] { tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); }); };
+        return [this, handler] {
+            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
+        };
     };
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
@@ -144,8 +165,8 @@ void TFormMain::DisableApp(const std::string& AReason) {
 }
 
 std::string TFormMain::GetVersion(const std::string& AFileName) const {
-    const auto info = tmt::platform::ReadFixedFileInfo(AFileName).value_or(
-        tmt::platform::FixedFileInfo{});
+    const auto info =
+        tmt::platform::ReadFixedFileInfo(AFileName).value_or(tmt::platform::FixedFileInfo{});
     return std::to_string(info.fileVersionMS >> 16) + "." +
            std::to_string(info.fileVersionMS & 0xFFFF) + "." +
            std::to_string(info.fileVersionLS >> 16) + "." +
@@ -157,11 +178,15 @@ void TFormMain::bRunClick() {
                           "\"" + InstallDir + "\"");
 }
 
-void TFormMain::bExitClick() { QApplication::quit(); }
+void TFormMain::bExitClick() {
+    QApplication::quit();
+}
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
 
-void TFormMain::FormClose() { FReg.reset(); }
+void TFormMain::FormClose() {
+    FReg.reset();
+}
