@@ -1,11 +1,15 @@
 #include "app/UMain.h"
 #include "ui_UMain.h"
 
+#include "app/ToolWindow.h"
+#include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderCleanup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Text.h"
 #include "platform/VersionInfo.h"
 #include "platform/qt/ApplicationTitle.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
@@ -102,6 +106,7 @@ void TFormMain::ConnectHandlers() {
     };
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
+    connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -172,6 +177,13 @@ std::string TFormMain::GetVersion(const std::string& AFileName) const {
            std::to_string(info.fileVersionLS >> 16) + "." +
            std::to_string(info.fileVersionLS & 0xFFFF);
 }
+
+void TFormMain::CleanupDir(const std::string& ADir) {
+    const tmt::ui::BusyCursor busy;
+    tmt::platform::CleanupDir(ADir);
+}
+
+void TFormMain::bMaintenanceClick() { ShowToolWindow(FMaintenance, this); }
 
 void TFormMain::bRunClick() {
     tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",
