@@ -13,6 +13,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 
@@ -51,7 +56,9 @@ protected:
         tmt::test::WriteFile(game / "Temp" / "a.log", "a");
         tmt::test::WriteFile(game / "Temp" / "deep" / "er" / ".hidden", "b");
     }
-    bool TempIsEmpty() const { return fs::is_directory(game / "Temp") && fs::is_empty(game / "Temp"); }
+    bool TempIsEmpty() const {
+        return fs::is_directory(game / "Temp") && fs::is_empty(game / "Temp");
+    }
 
     tmt::test::TestPrefix prefix;
     fs::path game;
@@ -82,6 +89,61 @@ TEST_F(MaintenanceWindowTest, EmptyTempStillCompletes) {
     fs::create_directories(game / "Temp");
     EXPECT_EQ(Clear(true, false), std::vector<QString>{"Temp directory cleanup complete!"});
     EXPECT_TRUE(TempIsEmpty());
+}
+
+// Marks a file immutable for as long as the object lives: not even root can delete it then.
+class Immutable {
+public:
+    explicit Immutable(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        ok_ = fd_ >= 0 && Set(FS_IMMUTABLE_FL);
+    }
+    ~Immutable() {
+        if (ok_) {
+            Set(0);
+        }
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool Set(int extra) {
+        int flags = 0;
+        if (::ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) {
+            return false;
+        }
+        flags = (flags & ~FS_IMMUTABLE_FL) | extra;
+        return ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    int fd_;
+    bool ok_ = false;
+};
+
+TEST_F(MaintenanceWindowTest, CleanupThatLeavesEntriesSaysItIsIncomplete) {
+    MakeTemp();
+    tmt::test::WriteFile(game / "Temp" / "held" / "stuck.dat", "s");
+    const Immutable stuck(game / "Temp" / "held" / "stuck.dat");
+    if (!stuck.ok()) {
+        GTEST_SKIP() << "the file system cannot mark a file immutable here";
+    }
+    EXPECT_EQ(Clear(true, false), std::vector<QString>{"Temp directory cleanup incomplete: some "
+                                                       "files could not be deleted."});
+    EXPECT_TRUE(fs::exists(game / "Temp" / "held" / "stuck.dat"));
+    EXPECT_FALSE(fs::exists(game / "Temp" / "a.log"));
+    EXPECT_FALSE(fs::exists(game / "Temp" / "deep"));
+}
+
+TEST_F(MaintenanceWindowTest, CacheThatCannotBeDeletedIsReported) {
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    const Immutable held(game / "covers.cache");
+    if (!held.ok()) {
+        GTEST_SKIP() << "the file system cannot mark a file immutable here";
+    }
+    EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache could not be deleted!"});
+    EXPECT_TRUE(fs::exists(game / "covers.cache"));
 }
 
 TEST_F(MaintenanceWindowTest, CacheAloneMissingSaysSoAndCloses) {
