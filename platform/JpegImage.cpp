@@ -1,9 +1,9 @@
 #include "platform/JpegImage.h"
 
+#include "platform/linux/FileOps.h"
+
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -144,13 +144,12 @@ std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitW
 
 std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth,
                                        int fitHeight) {
-    std::ifstream in(nativePath, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (fileops::ReadWholeFile(nativePath.string(), bytes) != fileops::ReadResult::Read) {
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    return DecodeJpeg(bytes, fitWidth, fitHeight);
+    return DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                      fitWidth, fitHeight);
 }
 
 } // namespace tmt::platform
