@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TFRunSpecial;
+}
+
+// Starts the game with command-line switches chosen from radio groups and check boxes, after
+// showing the command line for confirmation. Stays open for further starts until cancelled.
+class TFRunSpecial : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFRunSpecial(QWidget* owner = nullptr);
+    ~TFRunSpecial() override;
+
+    void reject() override;
+
+private:
+    void bRunClick();
+    void bCancelClick();
+    std::string Parameters() const;
+    std::string CheckedSwitches() const;
+
+    std::unique_ptr<Ui::TFRunSpecial> ui;
+};
+
+extern TFRunSpecial* FRunSpecial;

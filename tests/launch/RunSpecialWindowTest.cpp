@@ -1,0 +1,361 @@
+#include "launch/URunSpecial.h"
+
+#include "app/UMain.h"
+#include "platform/OwnExecutable.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ModalResult.h"
+#include "platform/qt/RadioGroup.h"
+#include "tests/support/FakeWine.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/TestPrefix.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tmt::ui::MessageBox;
+using tmt::ui::RadioGroup;
+
+const QString kDefaultText = "TuneMora will run with default parametrs!";
+const QString kChosenText = "TuneMora will run with this parametrs:\n\r";
+
+class RunSpecialWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
+        game = prefix.MakeGameFolder("Program Files/Tune Mora");
+        prefix.WriteInstallKey(R"("C:\\Program Files\\Tune Mora")", R"("1.1")");
+        main = std::make_unique<TFormMain>();
+        window = std::make_unique<TFRunSpecial>(main.get());
+        window->show();
+        MessageBox::TakeShown();
+    }
+    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
+
+    RadioGroup& Group(const char* name) const { return *window->findChild<RadioGroup*>(name); }
+    QCheckBox& Box(const char* name) const { return *window->findChild<QCheckBox*>(name); }
+    QPushButton& Button(const char* name) const { return *window->findChild<QPushButton*>(name); }
+
+    // Presses Run, answers the confirmation and returns the texts of every box shown.
+    std::vector<QString> Run(int answer) {
+        MessageBox::SetNextAnswer(answer);
+        QTest::mouseClick(&Button("bRun"), Qt::LeftButton);
+        std::vector<QString> texts;
+        for (const auto& shown : MessageBox::TakeShown()) {
+            texts.push_back(shown.text);
+        }
+        return texts;
+    }
+
+    void ChooseTheWorkedExample() {
+        Group("rgRender").setItemIndex(1);
+        Group("rgRes").setItemIndex(8);
+        Group("rgMidiDelay").setItemIndex(2);
+        Group("rgWaveVol").setItemIndex(4);
+        Group("rgDetails").setItemIndex(4);
+        for (const char* name :
+             {"CheckBox2", "CheckBox5", "CheckBox12", "cbMusicAsync", "CheckBox13"}) {
+            Box(name).setChecked(true);
+        }
+    }
+
+    // What the game of the test's folder was started with: its switches, one per argument, and
+    // whether it started in its own folder.
+    struct Started {
+        std::vector<std::string> switches;
+        bool fromGameFolder = false;
+    };
+    Started Of(const tmt::test::FakeWine::Start& start) const {
+        Started started;
+        if (start.arguments.empty() ||
+            fs::canonical(start.arguments[0]) != fs::canonical(game / "Tunemora.exe")) {
+            ADD_FAILURE() << "another program was started";
+            return started;
+        }
+        started.switches.assign(start.arguments.begin() + 1, start.arguments.end());
+        started.fromGameFolder = fs::canonical(start.workingDirectory) == fs::canonical(game);
+        return started;
+    }
+
+    tmt::test::TestPrefix prefix;
+    tmt::test::FakeWine wine;
+    fs::path game;
+    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<TFRunSpecial> window;
+};
+
+const char* const kWorkedExample = " -OpenGL -1280x720 -editmididelay100 -editwavevolume75 "
+                                   "-filtering3 -logsongerrors -drawfgoff -nolimit -musicasync "
+                                   "-newprocessor";
+
+TEST_F(RunSpecialWindowTest, WorkedExampleStartsTheGameWithTenSwitchesFromItsFolder) {
+    ChooseTheWorkedExample();
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    QTest::mouseClick(&Button("bRun"), Qt::LeftButton);
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Information);
+    EXPECT_EQ(shown[0].buttons, MessageBox::Yes | MessageBox::No);
+    EXPECT_EQ(shown[0].defaultButton, MessageBox::Yes);
+    EXPECT_EQ(shown[0].text, kChosenText + kWorkedExample);
+
+    const auto starts = wine.WaitForStarts(1, 10s);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Of(starts[0]).switches,
+              (std::vector<std::string>{"-OpenGL", "-1280x720", "-editmididelay100",
+                                        "-editwavevolume75", "-filtering3", "-logsongerrors",
+                                        "-drawfgoff", "-nolimit", "-musicasync", "-newprocessor"}));
+    EXPECT_TRUE(Of(starts[0]).fromGameFolder);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(RunSpecialWindowTest, DefaultsSaySoAndStartTheGameWithoutSwitches) {
+    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kDefaultText});
+    const auto starts = wine.WaitForStarts(1, 10s);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(Of(starts[0]).switches.empty());
+    EXPECT_TRUE(Of(starts[0]).fromGameFolder);
+}
+
+TEST_F(RunSpecialWindowTest, OneBoxShowsItsSwitchWithTheLeadingBlank) {
+    Box("CheckBox10").setChecked(true);
+    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kChosenText + " -debug"});
+    const auto starts = wine.WaitForStarts(1, 10s);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Of(starts[0]).switches, std::vector<std::string>{"-debug"});
+}
+
+TEST_F(RunSpecialWindowTest, RadioValuesComeFromTheSelectedItem) {
+    const struct {
+        const char* group;
+        int index;
+        const char* parameters;
+    } cases[] = {
+        {"rgRender", 2, " -Direct3D"},
+        {"rgRes", 1, " -320x240"},
+        {"rgRes", 2, " -512x386"},
+        {"rgRes", 11, " -1920x1080"},
+        {"rgDetails", 1, " -filtering0"},
+        {"rgDetails", 5, " -filtering4"},
+        {"rgMidiDelay", 1, " -editmididelay50"},
+        {"rgMidiDelay", 5, " -editmididelay500"},
+        {"rgWaveVol", 1, " -editwavevolume25"},
+        {"rgWaveVol", 5, " -editwavevolume85"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.group) + " " + std::to_string(c.index));
+        Group(c.group).setItemIndex(c.index);
+        EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + c.parameters});
+        Group(c.group).setItemIndex(0);
+    }
+}
+
+TEST_F(RunSpecialWindowTest, EachBoxAloneGivesItsOwnSwitch) {
+    const struct {
+        const char* box;
+        const char* caption;
+        const char* parameters;
+    } cases[] = {
+        {"CheckBox1", "No errors", " -noerrors"},
+        {"CheckBox2", "Song errors", " -logsongerrors"},
+        {"CheckBox3", "Song warnings", " -logsongwarnings"},
+        {"CheckBox4", "Don't draw BG", " -drawbgoff"},
+        {"CheckBox5", "Don't draw FG", " -drawfgoff"},
+        {"CheckBox6", "Don't draw effects", " -draweffectsoff"},
+        {"CheckBox7", "Force clear BG", " -forceclearbackground"},
+        {"CheckBox8", "No mouse", " -mouseoff"},
+        {"CheckBox9", "No BG music", " -nobgmusic"},
+        {"CheckBox10", "Debug", " -debug"},
+        {"CheckBox11", "Benchmark", " -benchmark"},
+        {"CheckBox12", "No FPS limit", " -nolimit"},
+        {"cbMusicAsync", "Music async", " -musicasync"},
+        {"CheckBox13", "New processor", " -newprocessor"},
+    };
+    EXPECT_EQ(window->findChildren<QCheckBox*>().size(), std::size(cases));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        QCheckBox& box = Box(c.box);
+        EXPECT_EQ(box.text(), c.caption);
+        EXPECT_TRUE(box.toolTip().isEmpty());
+        EXPECT_FALSE(box.isChecked());
+        box.setChecked(true);
+        EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + c.parameters});
+        box.setChecked(false);
+    }
+}
+
+TEST_F(RunSpecialWindowTest, NoStartsNothingAndKeepsEveryChoice) {
+    ChooseTheWorkedExample();
+    EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + kWorkedExample});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kChosenText + kWorkedExample});
+    // Had the No started the game as well, its record would arrive alongside this one.
+    const auto starts = wine.WaitForStarts(2, 1s);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Of(starts[0]).switches.size(), 10u);
+}
+
+TEST_F(RunSpecialWindowTest, RunTwiceWithYesStartsTwice) {
+    Box("CheckBox8").setChecked(true);
+    EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
+    EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
+    const auto starts = wine.WaitForStarts(2, 10s);
+    ASSERT_EQ(starts.size(), 2u);
+    for (const auto& start : starts) {
+        EXPECT_EQ(Of(start).switches, std::vector<std::string>{"-mouseoff"});
+    }
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(RunSpecialWindowTest, EnterPressesRunUnlessCancelHasTheFocus) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        for (QWidget* focus : std::initializer_list<QWidget*>{
+                 &Box("CheckBox1"), window->findChild<QRadioButton*>(), &Button("bRun")}) {
+            focus->setFocus();
+            MessageBox::SetNextAnswer(tmt::ui::mrNo);
+            QTest::keyClick(QApplication::focusWidget(), key);
+            EXPECT_EQ(MessageBox::TakeShown().size(), 1u) << focus->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(window->isVisible());
+    Button("bCancel").setFocus();
+    QTest::keyClick(&Button("bCancel"), Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), tmt::ui::mrCancel);
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+}
+
+TEST_F(RunSpecialWindowTest, CancelEscapeAndCloseBoxCloseWithCancel) {
+    const std::map<std::string, std::function<void(TFRunSpecial&)>> ways{
+        {"Cancel",
+         [](TFRunSpecial& w) {
+             QTest::mouseClick(w.findChild<QPushButton*>("bCancel"), Qt::LeftButton);
+         }},
+        {"Esc",
+         [](TFRunSpecial& w) {
+             QTest::keyClick(&w, Qt::Key_Escape);
+         }},
+        {"close box",
+         [](TFRunSpecial& w) {
+             w.close();
+         }},
+    };
+    for (const auto& [way, close] : ways) {
+        SCOPED_TRACE(way);
+        window = std::make_unique<TFRunSpecial>(main.get());
+        window->show();
+        close(*window);
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), tmt::ui::mrCancel);
+    }
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_TRUE(wine.WaitForStarts(1, 200ms).empty());
+}
+
+TEST_F(RunSpecialWindowTest, ControlsAreCreatedInTheOrderThatOrdersTheSwitches) {
+    QStringList created;
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        if (!control->objectName().isEmpty()) {
+            created << control->objectName();
+        }
+    }
+    EXPECT_EQ(created, QStringList({"rgRender",     "rgRes",       "rgDetails", "gbLog",
+                                    "CheckBox1",    "CheckBox2",   "CheckBox3", "gbGraphic",
+                                    "CheckBox4",    "CheckBox5",   "CheckBox6", "CheckBox7",
+                                    "gbOther",      "CheckBox8",   "CheckBox9", "CheckBox10",
+                                    "CheckBox11",   "CheckBox12",  "GroupBox4", "bRun",
+                                    "bCancel",      "rgMidiDelay", "rgWaveVol", "gbOptimizations",
+                                    "cbMusicAsync", "CheckBox13"}));
+    QStringList optionGroups;
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->property("Tag").toInt() == -1) {
+            optionGroups << control->objectName();
+        }
+    }
+    EXPECT_EQ(optionGroups, QStringList({"gbLog", "gbGraphic", "gbOther", "gbOptimizations"}));
+}
+
+TEST_F(RunSpecialWindowTest, BlocksStandFullWidthInScreenOrder) {
+    const char* const onScreen[] = {"rgRender",  "rgRes",           "rgDetails", "rgMidiDelay",
+                                    "rgWaveVol", "gbOptimizations", "gbLog",     "gbGraphic",
+                                    "gbOther",   "GroupBox4"};
+    int bottom = -1;
+    for (const char* name : onScreen) {
+        SCOPED_TRACE(name);
+        const QRect block = window->findChild<QGroupBox*>(name)->geometry();
+        EXPECT_GT(block.top(), bottom);
+        EXPECT_EQ(block.left(), window->findChild<QGroupBox*>("rgRender")->geometry().left());
+        EXPECT_EQ(block.width(), window->findChild<QGroupBox*>("rgRender")->width());
+        bottom = block.bottom();
+    }
+    EXPECT_LT(Box("CheckBox13").x(), Box("cbMusicAsync").x());
+    EXPECT_LT(Button("bRun").x(), Button("bCancel").x());
+    EXPECT_EQ(window->windowTitle(), "Run TuneMora with parameters");
+    EXPECT_FALSE(window->windowIcon().isNull());
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+}
+
+TEST_F(RunSpecialWindowTest, ResolutionsStandFourToAColumn) {
+    const auto buttons = Group("rgRes").findChildren<QRadioButton*>();
+    ASSERT_EQ(buttons.size(), 12);
+    for (int index = 0; index < buttons.size(); ++index) {
+        SCOPED_TRACE(index);
+        const QPoint first = buttons[index - index % 4]->pos();
+        EXPECT_EQ(buttons[index]->x(), first.x());
+        if (index % 4 > 0) {
+            EXPECT_GT(buttons[index]->y(), buttons[index - 1]->y());
+        } else if (index > 0) {
+            EXPECT_GT(buttons[index]->x(), buttons[index - 1]->x());
+            EXPECT_EQ(buttons[index]->y(), buttons[0]->y());
+        }
+    }
+}
+
+TEST_F(RunSpecialWindowTest, ForeignControlInAnOptionGroupEndsRunWithAnError) {
+    auto label = std::make_unique<QLabel>(window->findChild<QGroupBox*>("gbLog"));
+    const auto texts = Run(tmt::ui::mrYes);
+    EXPECT_EQ(texts, std::vector<QString>{"Invalid class typecast."});
+    EXPECT_TRUE(wine.WaitForStarts(1, 200ms).empty());
+}
+
+TEST_F(RunSpecialWindowTest, MainWindowOpensAFreshWindowEachTime) {
+    window.reset();
+    int opened = 0;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(0, [&] {
+            ASSERT_NE(FRunSpecial, nullptr);
+            EXPECT_EQ(QApplication::activeModalWidget(), FRunSpecial);
+            for (const auto* group : FRunSpecial->findChildren<RadioGroup*>()) {
+                EXPECT_EQ(group->itemIndex(), 0) << group->objectName().toStdString();
+            }
+            for (const auto* box : FRunSpecial->findChildren<QCheckBox*>()) {
+                EXPECT_FALSE(box->isChecked()) << box->objectName().toStdString();
+            }
+            FRunSpecial->findChild<RadioGroup*>("rgRender")->setItemIndex(2);
+            FRunSpecial->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+            ++opened;
+            FRunSpecial->reject();
+        });
+        QTest::mouseClick(main->findChild<QPushButton*>("bRunSpecial"), Qt::LeftButton);
+        EXPECT_EQ(FRunSpecial, nullptr);
+    }
+    EXPECT_EQ(opened, 2);
+}
+
+} // namespace
