@@ -2,6 +2,7 @@
 #include "ui_UMain.h"
 
 #include "app/ToolWindow.h"
+#include "launch/URunSpecial.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderCleanup.h"
@@ -107,6 +108,7 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
+    connect(ui->bRunSpecial, &QPushButton::clicked, this, guard(&TFormMain::bRunSpecialClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -184,6 +186,10 @@ void TFormMain::CleanupDir(const std::string& ADir) {
 }
 
 void TFormMain::bMaintenanceClick() { ShowToolWindow(FMaintenance, this); }
+
+void TFormMain::bRunSpecialClick() {
+    ShowToolWindow(FRunSpecial, this);
+}
 
 void TFormMain::bRunClick() {
     tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",

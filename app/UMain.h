@@ -41,6 +41,7 @@ private:
     void bRunClick();
     void bExitClick();
     void bMaintenanceClick();
+    void bRunSpecialClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 
