@@ -14,6 +14,7 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "settings/UConfigure.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -107,6 +108,7 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
+    connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -183,7 +185,13 @@ void TFormMain::CleanupDir(const std::string& ADir) {
     tmt::platform::CleanupDir(ADir);
 }
 
-void TFormMain::bMaintenanceClick() { ShowToolWindow(FMaintenance, this); }
+void TFormMain::bMaintenanceClick() {
+    ShowToolWindow(FMaintenance, this);
+}
+
+void TFormMain::bConfigClick() {
+    ShowToolWindow(FConfigure, this);
+}
 
 void TFormMain::bRunClick() {
     tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",

@@ -41,6 +41,7 @@ private:
     void bRunClick();
     void bExitClick();
     void bMaintenanceClick();
+    void bConfigClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 
