@@ -1,6 +1,8 @@
 #include "app/UMain.h"
 #include "ui_UMain.h"
 
+#include "about/UAbout.h"
+#include "app/ToolWindow.h"
 #include "platform/FileSystem.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Text.h"
@@ -81,6 +83,7 @@ void TFormMain::ConnectHandlers() {
     };
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
+    connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -158,6 +161,8 @@ void TFormMain::bRunClick() {
 }
 
 void TFormMain::bExitClick() { QApplication::quit(); }
+
+void TFormMain::bAboutClick() { ShowToolWindow(FormAbout, this); }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     FormClose();

@@ -38,6 +38,7 @@ private:
     void FormClose();
     void bRunClick();
     void bExitClick();
+    void bAboutClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 
