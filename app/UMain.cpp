@@ -3,17 +3,24 @@
 
 #include "about/UAbout.h"
 #include "app/ToolWindow.h"
+#include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderCleanup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Text.h"
 #include "platform/VersionInfo.h"
 #include "platform/qt/ApplicationTitle.h"
+#include "platform/qt/BusyCursor.h"
 #include "platform/qt/HandlerGuard.h"
+#include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "settings/UConfigure.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
 
@@ -27,7 +34,9 @@ constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read ver
 constexpr char kNoInstallationReason[] =
     "Wrong or none directory in registry. Please reinstall TuneMora!";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // The program's folder: its path up to the last separator; a drive root keeps its backslash.
 std::string ToolFolder() {
@@ -49,6 +58,18 @@ std::string WithTrailingBackslash(std::string path) {
     return path;
 }
 
+// The banner is stored with the window; like every JPEG of the program it goes through libjpeg.
+QPixmap Banner() {
+    QFile file(QStringLiteral(":/banner.jpg"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    return QPixmap::fromImage(
+        tmt::ui::LoadJpegImage(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                         static_cast<std::size_t>(bytes.size()))));
+}
+
 void CentreOnScreen(QWidget& window) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window.frameGeometry();
@@ -64,6 +85,8 @@ TFormMain::TFormMain(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFormMain>()) {
     ui->setupUi(this);
+    ui->Image1->setPixmap(Banner());
+    setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
     FormMain = this;
     ConnectHandlers();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
@@ -79,10 +102,14 @@ TFormMain::~TFormMain() {
 
 void TFormMain::ConnectHandlers() {
     const auto guard = [this](void (TFormMain::*handler)()) {
-        return [this, handler] { tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); }); };
+        return [this, handler] {
+            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
+        };
     };
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
+    connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
+    connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
     connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -147,12 +174,25 @@ void TFormMain::DisableApp(const std::string& AReason) {
 }
 
 std::string TFormMain::GetVersion(const std::string& AFileName) const {
-    const auto info = tmt::platform::ReadFixedFileInfo(AFileName).value_or(
-        tmt::platform::FixedFileInfo{});
+    const auto info =
+        tmt::platform::ReadFixedFileInfo(AFileName).value_or(tmt::platform::FixedFileInfo{});
     return std::to_string(info.fileVersionMS >> 16) + "." +
            std::to_string(info.fileVersionMS & 0xFFFF) + "." +
            std::to_string(info.fileVersionLS >> 16) + "." +
            std::to_string(info.fileVersionLS & 0xFFFF);
+}
+
+void TFormMain::CleanupDir(const std::string& ADir) {
+    const tmt::ui::BusyCursor busy;
+    tmt::platform::CleanupDir(ADir);
+}
+
+void TFormMain::bMaintenanceClick() {
+    ShowToolWindow(FMaintenance, this);
+}
+
+void TFormMain::bConfigClick() {
+    ShowToolWindow(FConfigure, this);
 }
 
 void TFormMain::bRunClick() {
@@ -160,13 +200,19 @@ void TFormMain::bRunClick() {
                           "\"" + InstallDir + "\"");
 }
 
-void TFormMain::bExitClick() { QApplication::quit(); }
+void TFormMain::bExitClick() {
+    QApplication::quit();
+}
 
-void TFormMain::bAboutClick() { ShowToolWindow(FormAbout, this); }
+void TFormMain::bAboutClick() {
+    ShowToolWindow(FormAbout, this);
+}
 
 void TFormMain::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
 
-void TFormMain::FormClose() { FReg.reset(); }
+void TFormMain::FormClose() {
+    FReg.reset();
+}

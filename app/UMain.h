@@ -27,6 +27,8 @@ public:
     void ReadFromReg();
     void DisableApp(const std::string& AReason);
     std::string GetVersion(const std::string& AFileName) const;
+    // Empties a folder (the trailing backslash is optional) and keeps the folder itself.
+    void CleanupDir(const std::string& ADir);
 
     Ui::TFormMain* Controls() const { return ui.get(); }
 
@@ -38,6 +40,8 @@ private:
     void FormClose();
     void bRunClick();
     void bExitClick();
+    void bMaintenanceClick();
+    void bConfigClick();
     void bAboutClick();
     void ConnectHandlers();
     void DiscoverInstallation();

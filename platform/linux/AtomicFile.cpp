@@ -1,0 +1,90 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/linux/FileOps.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <system_error>
+
+namespace tmt::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file a path finally names: links are followed to their target, also a dangling one.
+fs::path FinalTarget(fs::path path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) {
+            return path;
+        }
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) {
+            return path;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+std::string TemporaryNameBeside(const fs::path& target) {
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return (target.parent_path() /
+            ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+             std::to_string(stamp) + "-" + std::to_string(counter++)))
+        .string();
+}
+
+// Gives the new file the old file's mode and, where allowed, its owner.
+void TakeOverPermissions(int fd, const fs::path& target) {
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's rights can be kept when the file belongs to someone else.
+        }
+    }
+}
+
+void SyncFolder(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
+    const fs::path target = FinalTarget(nativePath);
+    const std::string temporary = TemporaryNameBeside(target);
+    const int fd = fileops::CreateExclusive(temporary);
+    if (fd < 0) {
+        return false;
+    }
+    TakeOverPermissions(fd, target);
+    const bool written = fileops::WriteAll(fd, bytes) && fileops::Flush(fd);
+    const bool closed = fileops::Close(fd);
+    if (!written || !closed || !fileops::Rename(temporary, target.string())) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(target.parent_path());
+    return true;
+}
+
+bool CopyFileAtomically(const fs::path& from, const fs::path& to) {
+    std::string bytes;
+    return fileops::ReadWholeFile(from.string(), bytes) == fileops::ReadResult::Read &&
+           ReplaceFileContents(to, bytes);
+}
+
+} // namespace tmt::platform

@@ -1,0 +1,97 @@
+#include "platform/linux/FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tmt::platform::fileops {
+
+namespace {
+
+FaultHook faultHook = nullptr;
+
+// True when the test seam wants this call to fail; errno then tells why.
+bool Injected(Call call) {
+    if (faultHook == nullptr) {
+        return false;
+    }
+    const int error = faultHook(call);
+    if (error != 0) {
+        errno = error;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void SetFaultHook(FaultHook hook) {
+    faultHook = hook;
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
+    }
+    struct stat info {};
+    ReadResult result = ReadResult::Failed;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        bytes.clear();
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+        char buffer[65536];
+        while (true) {
+            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                result = got == 0 ? ReadResult::Read : ReadResult::Failed;
+                break;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+int CreateExclusive(const std::string& path) {
+    if (Injected(Call::Create)) {
+        return -1;
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    if (Injected(Call::Write)) {
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool Flush(int fd) {
+    return ::fsync(fd) == 0;
+}
+
+bool Close(int fd) {
+    return ::close(fd) == 0;
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    return !Injected(Call::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+} // namespace tmt::platform::fileops

@@ -1,0 +1,292 @@
+#include "platform/linux/IniText.h"
+
+#include "platform/Text.h"
+#include "platform/TextEncoding.h"
+
+#include <cstring>
+
+namespace tmt::platform {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::size_t kMaxValueUnits = 2047;
+
+// The blanks the profile functions trim around names and values.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1a';
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+enum class Kind { Other, Section, Key };
+
+struct Parsed {
+    Kind kind = Kind::Other;
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // key value, trimmed, quotes not yet removed
+};
+
+Parsed Parse(std::string_view line) {
+    const std::string_view text = Trimmed(line);
+    if (text.empty() || text.front() == ';') {
+        return {};
+    }
+    if (text.front() == '[') {
+        const std::size_t close = text.rfind(']');
+        if (close == std::string_view::npos) {
+            return {};
+        }
+        return {Kind::Section, Trimmed(text.substr(1, close - 1)), {}};
+    }
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos) {
+        return {};
+    }
+    return {Kind::Key, Trimmed(text.substr(0, equals)), Trimmed(text.substr(equals + 1))};
+}
+
+std::string_view WithoutQuotes(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// At most 2047 UTF-16 code units of a UTF-8 value, as the 2048-character buffer holds.
+std::string LimitedToBuffer(std::string value) {
+    std::size_t units = 0;
+    for (std::size_t at = 0; at < value.size();) {
+        const auto lead = static_cast<unsigned char>(value[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const std::size_t needed = length == 4 ? 2 : 1;
+        if (units + needed > kMaxValueUnits) {
+            value.resize(at);
+            break;
+        }
+        units += needed;
+        at += length;
+    }
+    return value;
+}
+
+} // namespace
+
+IniText::IniText(std::string_view fileBytes) {
+    if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        encoding_ = Encoding::Utf8;
+        bom_ = kUtf8Bom;
+        text_ = fileBytes.substr(kUtf8Bom.size());
+    } else if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        encoding_ = Encoding::Utf16Le;
+        bom_ = kUtf16LeBom;
+        text_ = Utf16LeToUtf8(fileBytes.substr(kUtf16LeBom.size()));
+    } else {
+        text_ = fileBytes;
+    }
+    SplitLines();
+    for (const Line& line : lines_) {
+        if (line.endLength > 0) {
+            newLine_ = text_.substr(line.start + line.length, line.endLength);
+            break;
+        }
+    }
+}
+
+void IniText::SplitLines() {
+    lines_.clear();
+    const char* const base = text_.data();
+    std::size_t at = 0;
+    while (at < text_.size()) {
+        const void* found = std::memchr(base + at, '\n', text_.size() - at);
+        std::size_t newline = found != nullptr
+                                  ? static_cast<std::size_t>(static_cast<const char*>(found) - base)
+                                  : text_.size();
+        // A carriage return on its own ends a line too.
+        const void* cr = std::memchr(base + at, '\r', newline - at);
+        if (cr != nullptr) {
+            const auto crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+            if (crAt + 1 < newline || newline == text_.size()) {
+                lines_.push_back({at, crAt - at, 1});
+                at = crAt + 1;
+                continue;
+            }
+            lines_.push_back({at, crAt - at, 2});
+            at = newline + 1;
+            continue;
+        }
+        lines_.push_back({at, newline - at, newline < text_.size() ? std::size_t{1} : 0});
+        at = newline + 1;
+    }
+}
+
+std::string_view IniText::Content(std::size_t line) const {
+    return std::string_view(text_).substr(lines_[line].start, lines_[line].length);
+}
+
+std::string IniText::Decoded(std::string_view raw) const {
+    return encoding_ == Encoding::Windows1252 ? Windows1252ToUtf8(raw) : SanitisedUtf8(raw);
+}
+
+std::optional<std::string> IniText::Encoded(std::string_view utf8) const {
+    if (encoding_ == Encoding::Windows1252) {
+        return Utf8ToWindows1252(utf8);
+    }
+    return std::string(utf8);
+}
+
+std::optional<IniText::Span> IniText::FindSection(std::string_view section) const {
+    const std::optional<std::string> wanted = Encoded(section);
+    if (!wanted) {
+        return std::nullopt;
+    }
+    // Lines before the first header belong to the section with the empty name.
+    bool inside = wanted->empty();
+    std::optional<Span> span;
+    if (inside) {
+        span = Span{std::string::npos, std::string::npos, 0};
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Parsed parsed = Parse(Content(i));
+        if (parsed.kind == Kind::Section) {
+            if (inside) {
+                span->end = i;
+                return span;
+            }
+            if (EqualsIgnoreAsciiCase(parsed.name, *wanted)) {
+                inside = true;
+                span = Span{i, i, i + 1};
+            }
+        } else if (inside && parsed.kind == Kind::Key) {
+            span->lastKey = i;
+        }
+    }
+    if (span) {
+        span->end = lines_.size();
+    }
+    return span;
+}
+
+std::optional<std::size_t> IniText::FindKey(const Span& span, std::string_view key) const {
+    const std::optional<std::string> wanted = Encoded(key);
+    if (!wanted) {
+        return std::nullopt;
+    }
+    const std::size_t first = span.header == std::string::npos ? 0 : span.header + 1;
+    for (std::size_t i = first; i < span.end; ++i) {
+        const Parsed parsed = Parse(Content(i));
+        if (parsed.kind == Kind::Key && EqualsIgnoreAsciiCase(parsed.name, *wanted)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniText::Read(std::string_view section, std::string_view key) const {
+    const auto span = FindSection(section);
+    if (!span) {
+        return std::nullopt;
+    }
+    const auto line = FindKey(*span, key);
+    if (!line) {
+        return std::nullopt;
+    }
+    return LimitedToBuffer(Decoded(WithoutQuotes(Parse(Content(*line)).value)));
+}
+
+std::vector<std::string> IniText::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const auto span = FindSection(section)) {
+        const std::size_t first = span->header == std::string::npos ? 0 : span->header + 1;
+        for (std::size_t i = first; i < span->end; ++i) {
+            const Parsed parsed = Parse(Content(i));
+            if (parsed.kind == Kind::Key) {
+                keys.push_back(Decoded(parsed.name));
+            }
+        }
+    }
+    return keys;
+}
+
+bool IniText::Write(std::string_view section, std::string_view key,
+                    std::optional<std::string_view> value) {
+    const auto span = FindSection(section);
+    const auto line = span ? FindKey(*span, key) : std::nullopt;
+    if (!value) {
+        if (line) {
+            text_.erase(lines_[*line].start, lines_[*line].length + lines_[*line].endLength);
+            SplitLines();
+            changed_ = true;
+        }
+        return true;
+    }
+
+    if (line) {
+        // The key keeps its name as the file spells it; only the value part is new.
+        const std::string_view content = Content(*line);
+        const std::size_t equals = content.find('=');
+        std::string_view name = content.substr(0, equals);
+        while (!name.empty() && IsBlank(name.back())) {
+            name.remove_suffix(1);
+        }
+        const auto newValue = Encoded(*value);
+        if (!newValue) {
+            return false;
+        }
+        text_.replace(lines_[*line].start, lines_[*line].length,
+                      std::string(name) + "=" + *newValue);
+        SplitLines();
+        changed_ = true;
+        return true;
+    }
+
+    const auto newLine = Encoded(std::string(key) + "=" + std::string(*value));
+    if (!newLine) {
+        return false;
+    }
+    std::string insertion;
+    std::size_t at = text_.size();
+    if (span && span->lastKey == std::string::npos) {
+        at = 0; // the leading section, which has no header and no key yet
+    } else if (span) {
+        // After the section's last key line, so that comments and blank lines below it stay
+        // where they are.
+        const Line& previous = lines_[span->lastKey];
+        at = previous.start + previous.length + previous.endLength;
+        if (previous.endLength == 0) {
+            insertion += newLine_;
+        }
+    } else {
+        const auto header = Encoded("[" + std::string(section) + "]");
+        if (!header) {
+            return false;
+        }
+        if (!lines_.empty() && lines_.back().endLength == 0) {
+            insertion += newLine_;
+        }
+        insertion += *header + newLine_;
+    }
+    insertion += *newLine + newLine_;
+    text_.insert(at, insertion);
+    SplitLines();
+    changed_ = true;
+    return true;
+}
+
+std::string IniText::Bytes() const {
+    if (encoding_ == Encoding::Utf16Le) {
+        return bom_ + Utf8ToUtf16Le(text_);
+    }
+    return bom_ + text_;
+}
+
+} // namespace tmt::platform

@@ -1,0 +1,56 @@
+#include "platform/ProfileStrings.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/PathMap.h"
+#include "platform/linux/FileOps.h"
+#include "platform/linux/IniText.h"
+
+namespace tmt::platform {
+
+namespace {
+
+using fileops::ReadResult;
+
+// The whole file is read afresh for every call: the game may have changed it a moment ago.
+std::optional<IniText> Open(std::string_view file) {
+    std::string bytes;
+    if (fileops::ReadWholeFile(ToNativePath(file).string(), bytes) != ReadResult::Read) {
+        return std::nullopt;
+    }
+    return IniText(bytes);
+}
+
+} // namespace
+std::string GetProfileString(std::string_view section, std::string_view key,
+                             std::string_view defaultValue, std::string_view file) {
+    const auto text = Open(file);
+    if (!text) {
+        return std::string(defaultValue);
+    }
+    return text->Read(section, key).value_or(std::string(defaultValue));
+}
+
+std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file) {
+    const auto text = Open(file);
+    return text ? text->Keys(section) : std::vector<std::string>{};
+}
+
+bool WriteProfileString(std::string_view section, std::string_view key,
+                        std::optional<std::string_view> value, std::string_view file) {
+    const std::filesystem::path path = ToNativePath(file);
+    std::string bytes;
+    const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
+    if (read == ReadResult::Failed) {
+        return false;
+    }
+    if (read == ReadResult::Missing && !value) {
+        return true;
+    }
+    IniText text = read == ReadResult::Read ? IniText(bytes) : IniText();
+    if (!text.Write(section, key, value)) {
+        return false;
+    }
+    return !text.changed() || ReplaceFileContents(path, text.Bytes());
+}
+
+} // namespace tmt::platform

@@ -1,0 +1,300 @@
+#include "platform/linux/SystemReg.h"
+
+#include "platform/Text.h"
+
+#include <cstdint>
+
+namespace tmt::platform {
+
+namespace {
+
+using Units = std::u16string;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// UTF-16 code units to UTF-8, cut at the first NUL as the registry functions hand strings over;
+// an unpaired surrogate becomes U+FFFD.
+std::string ToUtf8(const Units& units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c == 0) {
+            break;
+        }
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+// Decodes one UTF-8 sequence of the file's own text into code units; a broken one gives U+FFFD.
+std::size_t DecodeUtf8(std::string_view text, std::size_t at, Units& out) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(text[i]);
+    };
+    const unsigned char lead = byte(at);
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || at + length > text.size()) {
+        out += u'\uFFFD';
+        return 1;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) {
+            out += u'\uFFFD';
+            return 1;
+        }
+        c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+    return length;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+struct Escaped {
+    Units units;
+    bool closed = false; // the terminator was found
+};
+
+// Reads an escaped text from `at` up to `terminator` (which is consumed). The text is taken as far
+// as it is well-formed: a bad escape or a missing terminator ends it there.
+Escaped ReadEscaped(std::string_view line, std::size_t& at, char terminator) {
+    Units units;
+    while (at < line.size()) {
+        const char c = line[at];
+        if (c == terminator) {
+            ++at;
+            return {units, true};
+        }
+        if (c != '\\') {
+            at += DecodeUtf8(line, at, units);
+            continue;
+        }
+        if (++at >= line.size()) {
+            break;
+        }
+        const char escaped = line[at++];
+        switch (escaped) {
+        case 'n':
+            units += u'\n';
+            break;
+        case 'r':
+            units += u'\r';
+            break;
+        case 't':
+            units += u'\t';
+            break;
+        case '0':
+            units += u'\0';
+            break;
+        case 'x': {
+            int value = 0;
+            int digits = 0;
+            while (digits < 4 && at < line.size() && HexDigit(line[at]) >= 0) {
+                value = value * 16 + HexDigit(line[at++]);
+                ++digits;
+            }
+            if (digits == 0) {
+                at = line.size();
+                return {units, false};
+            }
+            units += static_cast<char16_t>(value);
+            break;
+        }
+        default:
+            units += static_cast<char16_t>(static_cast<unsigned char>(escaped));
+            break;
+        }
+    }
+    at = line.size();
+    return {units, false};
+}
+
+// Comma-separated hex bytes, read as UTF-16LE text.
+Units ReadHexUtf16(std::string_view data) {
+    std::string bytes;
+    int high = -1;
+    for (const char c : data) {
+        const int digit = HexDigit(c);
+        if (digit >= 0) {
+            if (high < 0) {
+                high = digit;
+            } else {
+                bytes += static_cast<char>(high * 16 + digit);
+                high = -1;
+            }
+        } else if (c == ',') {
+            high = -1;
+        } else if (c != ' ' && c != '\t' && c != '\\' && c != '\n' && c != '\r') {
+            break;
+        }
+    }
+    Units units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                       (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
+    return units;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+Registry::Value ReadData(std::string_view data) {
+    using Type = Registry::ValueType;
+    std::size_t at = 0;
+    Type type = Type::Other;
+    if (StartsWith(data, "\"")) {
+        type = Type::String;
+        at = 1;
+    } else if (StartsWith(data, "str:\"")) {
+        type = Type::String;
+        at = 5;
+    } else if (StartsWith(data, "str(2):\"")) {
+        type = Type::ExpandString;
+        at = 8;
+    } else if (StartsWith(data, "hex(1):")) {
+        return {Type::String, ToUtf8(ReadHexUtf16(data.substr(7)))};
+    } else if (StartsWith(data, "hex(2):")) {
+        return {Type::ExpandString, ToUtf8(ReadHexUtf16(data.substr(7)))};
+    } else {
+        return {Type::Other, ""};
+    }
+    return {type, ToUtf8(ReadEscaped(data, at, '"').units)};
+}
+
+// One line from `at`, without its line end; `at` moves to the next line.
+std::string_view NextLine(std::string_view content, std::size_t& at) {
+    const std::size_t end = std::min(content.find('\n', at), content.size());
+    std::string_view line = content.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+// A value line's data, with the lines it continues onto after a trailing backslash.
+std::string DataWithContinuations(std::string_view content, std::size_t& at,
+                                  std::string_view first) {
+    std::string data(first);
+    while (!data.empty() && data.back() == '\\' && at < content.size()) {
+        data.pop_back();
+        data += NextLine(content, at);
+    }
+    return data;
+}
+
+std::string NormalisedKeyPath(std::string_view path) {
+    std::string normalised;
+    for (const char c : path) {
+        if (c == '\\' && (normalised.empty() || normalised.back() == '\\')) {
+            continue;
+        }
+        normalised += c;
+    }
+    if (!normalised.empty() && normalised.back() == '\\') {
+        normalised.pop_back();
+    }
+    return UpperAscii(normalised);
+}
+
+} // namespace
+
+bool IsWin32Prefix(std::string_view content) {
+    // The architecture line stands in the header, before the first key.
+    const std::string_view header = content.substr(0, content.find("\n["));
+    return header.find("#arch=win32") != std::string_view::npos;
+}
+
+std::optional<std::map<std::string, Registry::Value>> FindKeyValues(std::string_view content,
+                                                                    std::string_view keyPath) {
+    const std::string wanted = NormalisedKeyPath(keyPath);
+    std::size_t at = 0;
+    while (at < content.size()) {
+        if (content[at] != '[') {
+            const std::size_t section = content.find("\n[", at);
+            if (section == std::string_view::npos) {
+                return std::nullopt;
+            }
+            at = section + 1;
+            continue;
+        }
+        std::string_view line = NextLine(content, at);
+        std::size_t inName = 1;
+        const Escaped name = ReadEscaped(line, inName, ']');
+        if (!name.closed || NormalisedKeyPath(ToUtf8(name.units)) != wanted) {
+            continue;
+        }
+
+        std::map<std::string, Registry::Value> values;
+        while (at < content.size() && content[at] != '[') {
+            line = NextLine(content, at);
+            std::string valueName;
+            std::size_t inLine = 0;
+            if (StartsWith(line, "@=")) {
+                inLine = 1;
+            } else if (StartsWith(line, "\"")) {
+                inLine = 1;
+                const Escaped quoted = ReadEscaped(line, inLine, '"');
+                valueName = ToUtf8(quoted.units);
+                if (!quoted.closed || inLine >= line.size() || line[inLine] != '=') {
+                    continue;
+                }
+            } else {
+                continue;
+            }
+            const std::string data = DataWithContinuations(content, at, line.substr(inLine + 1));
+            values.try_emplace(UpperAscii(valueName), ReadData(data));
+        }
+        return values;
+    }
+    return std::nullopt;
+}
+
+} // namespace tmt::platform

@@ -1,0 +1,223 @@
+#include "maintenance/UMaintenance.h"
+
+#include "app/UMain.h"
+#include "platform/OwnExecutable.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ModalResult.h"
+#include "tests/support/TestPrefix.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::ui::MessageBox;
+
+class MaintenanceWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
+        game = prefix.MakeGameFolder("Games/TuneMora");
+        prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
+        main = std::make_unique<TFormMain>();
+        MessageBox::TakeShown();
+    }
+    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
+
+    // Opens the window, ticks the given boxes, presses Clear and returns the texts shown.
+    std::vector<QString> Clear(bool temp, bool cache) {
+        window = std::make_unique<TFMaintenance>(main.get());
+        window->show();
+        window->findChild<QCheckBox*>("CheckBox1")->setChecked(temp);
+        window->findChild<QCheckBox*>("CheckBox2")->setChecked(cache);
+        QTest::mouseClick(window->findChild<QPushButton*>("bClear"), Qt::LeftButton);
+        std::vector<QString> texts;
+        for (const auto& shown : MessageBox::TakeShown()) {
+            EXPECT_EQ(shown.kind, MessageBox::Kind::Plain);
+            texts.push_back(shown.text);
+        }
+        return texts;
+    }
+
+    void MakeTemp() {
+        tmt::test::WriteFile(game / "Temp" / "a.log", "a");
+        tmt::test::WriteFile(game / "Temp" / "deep" / "er" / ".hidden", "b");
+    }
+    bool TempIsEmpty() const {
+        return fs::is_directory(game / "Temp") && fs::is_empty(game / "Temp");
+    }
+
+    tmt::test::TestPrefix prefix;
+    fs::path game;
+    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<TFMaintenance> window;
+};
+
+TEST_F(MaintenanceWindowTest, NothingCheckedClearsNothingAndStaysOpen) {
+    MakeTemp();
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    EXPECT_EQ(Clear(false, false), std::vector<QString>{"Nothing checked. Not clearing."});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(fs::exists(game / "Temp" / "a.log"));
+    EXPECT_TRUE(fs::exists(game / "covers.cache"));
+}
+
+TEST_F(MaintenanceWindowTest, TempIsEmptiedAndKept) {
+    MakeTemp();
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    EXPECT_EQ(Clear(true, false), std::vector<QString>{"Temp directory cleanup complete!"});
+    EXPECT_TRUE(TempIsEmpty());
+    EXPECT_TRUE(fs::exists(game / "covers.cache"));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), tmt::ui::mrCancel);
+}
+
+TEST_F(MaintenanceWindowTest, EmptyTempStillCompletes) {
+    fs::create_directories(game / "Temp");
+    EXPECT_EQ(Clear(true, false), std::vector<QString>{"Temp directory cleanup complete!"});
+    EXPECT_TRUE(TempIsEmpty());
+}
+
+// Marks a file immutable for as long as the object lives: not even root can delete it then.
+class Immutable {
+public:
+    explicit Immutable(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        ok_ = fd_ >= 0 && Set(FS_IMMUTABLE_FL);
+    }
+    ~Immutable() {
+        if (ok_) {
+            Set(0);
+        }
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool Set(int extra) {
+        int flags = 0;
+        if (::ioctl(fd_, FS_IOC_GETFLAGS, &flags) != 0) {
+            return false;
+        }
+        flags = (flags & ~FS_IMMUTABLE_FL) | extra;
+        return ::ioctl(fd_, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    int fd_;
+    bool ok_ = false;
+};
+
+TEST_F(MaintenanceWindowTest, CleanupThatLeavesEntriesSaysItIsIncomplete) {
+    MakeTemp();
+    tmt::test::WriteFile(game / "Temp" / "held" / "stuck.dat", "s");
+    const Immutable stuck(game / "Temp" / "held" / "stuck.dat");
+    if (!stuck.ok()) {
+        GTEST_SKIP() << "the file system cannot mark a file immutable here";
+    }
+    EXPECT_EQ(Clear(true, false), std::vector<QString>{"Temp directory cleanup incomplete: some "
+                                                       "files could not be deleted."});
+    EXPECT_TRUE(fs::exists(game / "Temp" / "held" / "stuck.dat"));
+    EXPECT_FALSE(fs::exists(game / "Temp" / "a.log"));
+    EXPECT_FALSE(fs::exists(game / "Temp" / "deep"));
+}
+
+TEST_F(MaintenanceWindowTest, CacheThatCannotBeDeletedIsReported) {
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    const Immutable held(game / "covers.cache");
+    if (!held.ok()) {
+        GTEST_SKIP() << "the file system cannot mark a file immutable here";
+    }
+    EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache could not be deleted!"});
+    EXPECT_TRUE(fs::exists(game / "covers.cache"));
+}
+
+TEST_F(MaintenanceWindowTest, CacheAloneMissingSaysSoAndCloses) {
+    EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache not found."});
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MaintenanceWindowTest, CacheIsDeleted) {
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache deleted!"});
+    EXPECT_FALSE(fs::exists(game / "covers.cache"));
+}
+
+TEST_F(MaintenanceWindowTest, BothCheckedReportTempFirstThenCache) {
+    MakeTemp();
+    EXPECT_EQ(Clear(true, true), (std::vector<QString>{"Temp directory cleanup complete!",
+                                                       "Covers cache not found."}));
+    EXPECT_TRUE(TempIsEmpty());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MaintenanceWindowTest, TargetsOfTheOtherKindCountAsMissing) {
+    tmt::test::WriteFile(game / "Temp", "a file named Temp");
+    fs::create_directories(game / "covers.cache");
+    EXPECT_EQ(Clear(true, true),
+              (std::vector<QString>{"Temp directory not found.", "Covers cache not found."}));
+    EXPECT_TRUE(fs::is_regular_file(game / "Temp"));
+    EXPECT_TRUE(fs::is_directory(game / "covers.cache"));
+}
+
+TEST_F(MaintenanceWindowTest, LinkedTargetsAreFollowed) {
+    tmt::test::TempDir elsewhere;
+    tmt::test::WriteFile(elsewhere.Path() / "temp" / "x.tmp", "x");
+    tmt::test::WriteFile(elsewhere.Path() / "cache", "c");
+    fs::create_directory_symlink(elsewhere.Path() / "temp", game / "Temp");
+    fs::create_symlink(elsewhere.Path() / "cache", game / "covers.cache");
+    EXPECT_EQ(Clear(true, true),
+              (std::vector<QString>{"Temp directory cleanup complete!", "Covers cache deleted!"}));
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path() / "temp"));
+    EXPECT_TRUE(fs::is_symlink(game / "Temp"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(game / "covers.cache")));
+}
+
+TEST_F(MaintenanceWindowTest, CancelAndEscapeCloseWithoutClearing) {
+    MakeTemp();
+    for (const bool escape : {false, true}) {
+        window = std::make_unique<TFMaintenance>(main.get());
+        window->show();
+        window->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+        if (escape) {
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(window->findChild<QPushButton*>("bCancel"), Qt::LeftButton);
+        }
+        EXPECT_FALSE(window->isVisible());
+        EXPECT_EQ(window->result(), tmt::ui::mrCancel);
+    }
+    EXPECT_TRUE(fs::exists(game / "Temp" / "a.log"));
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+}
+
+TEST_F(MaintenanceWindowTest, MainWindowOpensAFreshWindowEachTime) {
+    std::vector<TFMaintenance*> opened;
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(0, [&] {
+            opened.push_back(FMaintenance);
+            EXPECT_FALSE(FMaintenance->findChild<QCheckBox*>("CheckBox1")->isChecked());
+            FMaintenance->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+            FMaintenance->reject();
+        });
+        QTest::mouseClick(main->findChild<QPushButton*>("bMaintenance"), Qt::LeftButton);
+        EXPECT_EQ(FMaintenance, nullptr);
+    }
+    EXPECT_EQ(opened.size(), 2u);
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+#include "platform/Shell.h"
+#include "tests/support/FakeWine.h"
+#include "tests/support/TestPrefix.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::platform::ShellOpen;
+using namespace std::chrono_literals;
+
+// Children of this process that have ended but were never waited for.
+int Zombies() {
+    int zombies = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state, parent;
+        if (stat >> pid >> name >> state >> parent && state == "Z" &&
+            parent == std::to_string(::getpid())) {
+            ++zombies;
+        }
+    }
+    return zombies;
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    tmt::test::TestPrefix prefix;
+    fs::path game = prefix.MakeGameFolder("Program Files/Tune Mora");
+};
+
+TEST_F(ShellTest, StartsTheGameThroughWineWithItsFolderAndTail) {
+    tmt::test::FakeWine wine;
+    const auto result = ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"",
+                                  " -OpenGL  -debug", "\"C:\\Program Files\\Tune Mora\"");
+    ASSERT_TRUE(result.started) << result.reason;
+    EXPECT_TRUE(
+        ShellOpen("C:\\Program Files\\Tune Mora\\Tunemora.exe", "", "C:\\Program Files\\Tune Mora")
+            .started)
+        << "unquoted paths serve as well";
+    const auto starts = wine.WaitForStarts(2, 10s);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(fs::canonical(starts[0].arguments.at(0)), fs::canonical(game / "Tunemora.exe"));
+    EXPECT_EQ(std::vector<std::string>(starts[0].arguments.begin() + 1, starts[0].arguments.end()),
+              (std::vector<std::string>{"-OpenGL", "-debug"}));
+    EXPECT_EQ(fs::canonical(starts[0].workingDirectory), fs::canonical(game));
+    EXPECT_EQ(starts[1].arguments.size(), 1u);
+    EXPECT_EQ(Zombies(), 0);
+}
+
+TEST_F(ShellTest, FailedStartsSayWhy) {
+    {
+        tmt::test::FakeWine wine;
+        const auto missing = ShellOpen("\"C:\\Nowhere\\Tunemora.exe\"", "", "\"C:\\Nowhere\"");
+        EXPECT_FALSE(missing.started);
+        EXPECT_EQ(missing.reason, "The file was not found.");
+        const auto noFolder =
+            ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"", "", "\"C:\\Nowhere\"");
+        EXPECT_FALSE(noFolder.started);
+        EXPECT_NE(noFolder.reason.find("cannot be entered"), std::string::npos) << noFolder.reason;
+    }
+    const char* path = std::getenv("PATH");
+    const std::string saved = path != nullptr ? path : "";
+    ::setenv("PATH", "/nonexistent", 1);
+    const auto noWine = ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"", "", "\"C:\\\"");
+    ::setenv("PATH", saved.c_str(), 1);
+    EXPECT_FALSE(noWine.started);
+    EXPECT_EQ(noWine.reason, "Wine is not installed: the program wine was not found.");
+}
+
+} // namespace

@@ -1,0 +1,233 @@
+#include "settings/IniFile.h"
+#include "platform/Error.h"
+#include "settings/GameSettings.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::IniFile;
+using tmt::test::ReadFile;
+using tmt::test::WriteFile;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    IniFile WithContent(const std::string& bytes) {
+        WriteFile(path, bytes);
+        return IniFile(path.string());
+    }
+    tmt::test::TempDir folder;
+    fs::path path = folder.Path() / "config.ini";
+};
+
+TEST_F(IniFileTest, ReadsAsTheWindowsProfileFunctionsDo) {
+    const IniFile ini = WithContent("top=before any section\r\n"
+                                    "[Graphics]\r\n"
+                                    "  FullScreen  =  \"On\"  \r\n"
+                                    "Q=\" spaced \"\r\n"
+                                    "novalue\r\n"
+                                    "; comment=not a key\r\n"
+                                    "Empty=\r\n"
+                                    "dup=first\r\n"
+                                    "DUP=second\r\n"
+                                    "[graphics]\r\n"
+                                    "Hidden=second section of the name\r\n"
+                                    "[Other]\r\n"
+                                    "x=1\r\n");
+    EXPECT_EQ(ini.ReadString("graphics", "fullscreen", "d"), "On");
+    EXPECT_EQ(ini.ReadString("Graphics", "Q", "d"), " spaced ");
+    EXPECT_EQ(ini.ReadString("Graphics", "novalue", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Graphics", "; comment", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Graphics", "Empty", "d"), "");
+    EXPECT_EQ(ini.ReadString("Graphics", "dup", "d"), "first");
+    EXPECT_EQ(ini.ReadString("Graphics", "Hidden", "d"), "d");
+    EXPECT_EQ(ini.ReadString("", "top", "d"), "before any section");
+    EXPECT_EQ(ini.ReadString("Missing", "x", "d"), "d");
+    EXPECT_TRUE(ini.ValueExists("GRAPHICS", "empty"));
+    EXPECT_FALSE(ini.ValueExists("Graphics", "novalue"));
+    EXPECT_FALSE(ini.ValueExists("Graphics", "Hidden"));
+    EXPECT_EQ(IniFile((folder.Path() / "none.ini").string()).ReadString("a", "b", "d"), "d");
+}
+
+TEST_F(IniFileTest, ValuesAreCutAt2047Characters) {
+    const IniFile ini = WithContent("[S]\nlong=" + std::string(5000, 'a') + "\n");
+    EXPECT_EQ(ini.ReadString("S", "long", "").size(), 2047u);
+}
+
+TEST_F(IniFileTest, EncodingFollowsTheByteOrderMark) {
+    EXPECT_EQ(WithContent("[S]\nname=Zo\xC3\xAB\n").ReadString("S", "name", ""), "Zo\u00c3\u00ab")
+        << "without a mark the file is Windows-1252";
+    EXPECT_EQ(WithContent("\xEF\xBB\xBF[S]\nname=Zo\xC3\xAB\n").ReadString("S", "name", ""),
+              "Zo\u00eb");
+    EXPECT_EQ(WithContent(std::string("\xFF\xFE[\0S\0]\0\n\0n\0=\0\xEB\0\n\0", 20))
+                  .ReadString("S", "n", ""),
+              "\u00eb");
+}
+
+TEST_F(IniFileTest, WritesTouchOnlyTheirOwnLine) {
+    const std::string original = "; the game's own file\r\n"
+                                 "[Graphics]\r\n"
+                                 "  Resolution = 800x600 \r\n"
+                                 "VSync=On\r\n"
+                                 "\r\n"
+                                 "; keep me\r\n"
+                                 "[Path] ; note\r\n"
+                                 "Songs=C:\\Songs\r\n"
+                                 "[Unknown]\r\n"
+                                 "a=1\r\n"
+                                 "a=2\r\n";
+    IniFile ini = WithContent(original);
+    ini.WriteString("Graphics", "Resolution", "1920x1080");
+    ini.WriteString("graphics", "Screens", "2");
+    ini.DeleteKey("Path", "Songs");
+    ini.WriteInteger("Net", "UpdateChannel", 1);
+    EXPECT_EQ(ReadFile(path), "; the game's own file\r\n"
+                              "[Graphics]\r\n"
+                              "  Resolution=1920x1080\r\n"
+                              "VSync=On\r\n"
+                              "Screens=2\r\n"
+                              "\r\n"
+                              "; keep me\r\n"
+                              "[Path] ; note\r\n"
+                              "[Unknown]\r\n"
+                              "a=1\r\n"
+                              "a=2\r\n"
+                              "[Net]\r\n"
+                              "UpdateChannel=1\r\n");
+}
+
+TEST_F(IniFileTest, KeepsTheFilesLineEndsAndEncoding) {
+    IniFile lf = WithContent("[S]\nk=1");
+    lf.WriteString("S", "n", "2");
+    EXPECT_EQ(ReadFile(path), "[S]\nk=1\nn=2\n");
+
+    IniFile loneCr = WithContent("[S]\rk=1\r");
+    loneCr.WriteString("S", "k", "3");
+    EXPECT_EQ(ReadFile(path), "[S]\rk=3\r");
+
+    IniFile utf8 = WithContent("\xEF\xBB\xBF[S]\r\nk=\xFF\xFE broken\r\n");
+    utf8.WriteString("S", "name", "\u0141ukasz");
+    EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[S]\r\nk=\xFF\xFE broken\r\nname=\xC5\x81ukasz\r\n");
+
+    IniFile utf16 = WithContent(std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12));
+    utf16.WriteString("S", "k", "\u00eb");
+    EXPECT_EQ(ReadFile(path), std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xEB\0\r\0\n\0", 22));
+}
+
+TEST_F(IniFileTest, NewFilesAreWindows1252WithCrLf) {
+    IniFile ini((folder.Path() / "new.ini").string());
+    ini.WriteString("profile", "name", "Zo\u00eb");
+    ini.WriteString("profile", "login", "z");
+    EXPECT_EQ(ReadFile(folder.Path() / "new.ini"), "[profile]\r\nname=Zo\xEB\r\nlogin=z\r\n");
+}
+
+TEST_F(IniFileTest, UndefinedWindows1252BytesRoundTrip) {
+    IniFile ini = WithContent("[S]\r\nodd=\x81\x8D\x8F\x90\x9D\r\n");
+    const std::string value = ini.ReadString("S", "odd", "");
+    ini.WriteString("S", "odd", value);
+    EXPECT_EQ(ReadFile(path), "[S]\r\nodd=\x81\x8D\x8F\x90\x9D\r\n");
+}
+
+// Asserts that the write raises the error with the file's path and leaves the file as it was.
+void ExpectRefused(IniFile& ini, const fs::path& path, std::string_view value) {
+    const std::string before = fs::exists(path) ? ReadFile(path) : "<none>";
+    try {
+        ini.WriteString("S", "k", value);
+        ADD_FAILURE() << "no error raised";
+    } catch (const tmt::Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + ini.FileName());
+    }
+    EXPECT_EQ(fs::exists(path) ? ReadFile(path) : "<none>", before);
+}
+
+TEST_F(IniFileTest, FailedWritesRaiseAndChangeNothing) {
+    IniFile ini = WithContent("[S]\r\nk=old\r\n");
+    ExpectRefused(ini, path, "\u0141"); // no such character in Windows-1252
+
+    IniFile missingFolder((folder.Path() / "no" / "such" / "x.ini").string());
+    ExpectRefused(missingFolder, folder.Path() / "no" / "such" / "x.ini", "v");
+
+    IniFile intoFolder(folder.Path().string());
+    ExpectRefused(intoFolder, folder.Path(), "v");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1)
+        << "no temporary file is left beside it";
+}
+
+TEST_F(IniFileTest, ReplacementKeepsPermissionsAndLinks) {
+    WriteFile(folder.Path() / "real.ini", "[S]\nk=1\n");
+    fs::permissions(folder.Path() / "real.ini",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real.ini", path);
+    IniFile ini(path.string());
+    ini.WriteString("S", "k", "2");
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(ReadFile(folder.Path() / "real.ini"), "[S]\nk=2\n");
+    EXPECT_EQ(fs::status(folder.Path() / "real.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(IniFileTest, OddFilesNeverCrashAndWritesStayOnTheirLine) {
+    const std::string odd[] = {
+        std::string("[S]\nk=a\0b\nz=1\n", 14),
+        "[S]\n" + std::string(1 << 20, 'x') + "\nk=1",
+        "\xEF\xBB\xBF",
+        "\xFF\xFE",
+        "\xFF\xFE\x41",
+        "[S\nk=1\n",
+        "[S]",
+        "\r\r\n\n\r",
+    };
+    for (const std::string& bytes : odd) {
+        IniFile ini = WithContent(bytes);
+        (void)ini.ReadString("S", "k", "");
+        (void)ini.ValueExists("S", "k");
+        ini.WriteString("T", "new", "v");
+        const std::string after = ReadFile(path);
+        EXPECT_NE(after.find(bytes.substr(0, 2)), std::string::npos);
+        EXPECT_EQ(ini.ReadString("T", "new", ""), "v");
+    }
+}
+
+TEST(GameSettingsReading, ResolutionAndChoices) {
+    tmt::test::TempDir folder;
+    const auto path = folder.Path() / "config.ini";
+    IniFile ini(path.string());
+    EXPECT_FALSE(tmt::ReadResolution(ini));
+    EXPECT_EQ(tmt::ReadFullScreen(ini), tmt::FullScreenSetting::Unrecognised);
+    EXPECT_EQ(tmt::ReadScreens(ini), -1);
+    EXPECT_EQ(tmt::ReadSongsFolder(ini), "Default");
+    EXPECT_EQ(tmt::ReadUpdateChannel(ini), 0);
+
+    struct Resolution {
+        const char* stored;
+        const char* width;
+        const char* height;
+    };
+    for (const Resolution r : {Resolution{"1280X720", "1280", "720"},
+                               {"1280x720", "1280", "720"},
+                               {"800x600x32", "800", "600X32"},
+                               {"x", "", ""},
+                               {"abcxdef", "ABC", "DEF"}}) {
+        WriteFile(path, std::string("[Graphics]\nResolution=") + r.stored + "\n");
+        const auto read = tmt::ReadResolution(ini);
+        ASSERT_TRUE(read) << r.stored;
+        EXPECT_EQ(read->width, r.width) << r.stored;
+        EXPECT_EQ(read->height, r.height) << r.stored;
+    }
+    WriteFile(path,
+              "[Graphics]\nResolution=1280\nFullScreen=off\nScreens=0x2\n[Net]\nUpdateChannel=2\n"
+              "[Path]\nSongs=\n");
+    EXPECT_FALSE(tmt::ReadResolution(ini));
+    EXPECT_EQ(tmt::ReadFullScreen(ini), tmt::FullScreenSetting::Off);
+    EXPECT_EQ(tmt::ReadScreens(ini), 2);
+    EXPECT_EQ(tmt::ReadUpdateChannel(ini), 2);
+    EXPECT_EQ(tmt::ReadSongsFolder(ini), "");
+    WriteFile(path, "[Graphics]\nFullScreen=1\nScreens=two\n");
+    EXPECT_EQ(tmt::ReadFullScreen(ini), tmt::FullScreenSetting::Unrecognised);
+    EXPECT_EQ(tmt::ReadScreens(ini), -1);
+}
+
+} // namespace
