@@ -16,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -60,7 +61,9 @@ TFormAbout::TFormAbout(QWidget* parent)
     tMagicColor->SetInterval(1);
     ConnectHandlers();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
-    setFixedSize(sizeHint());
+    // The author's text wraps, so the window's height follows its width.
+    const int width = std::max(sizeHint().width(), minimumWidth());
+    setFixedSize(width, hasHeightForWidth() ? heightForWidth(width) : sizeHint().height());
     CentreOnScreen(*this);
 }
 
