@@ -1,6 +1,7 @@
 #include "app/UMain.h"
 #include "ui_UMain.h"
 
+#include "about/UAbout.h"
 #include "app/ToolWindow.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
@@ -109,6 +110,7 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
     connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
+    connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -200,6 +202,10 @@ void TFormMain::bRunClick() {
 
 void TFormMain::bExitClick() {
     QApplication::quit();
+}
+
+void TFormMain::bAboutClick() {
+    ShowToolWindow(FormAbout, this);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

@@ -42,6 +42,7 @@ private:
     void bExitClick();
     void bMaintenanceClick();
     void bConfigClick();
+    void bAboutClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 
