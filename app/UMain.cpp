@@ -1,6 +1,7 @@
 #include "app/UMain.h"
 #include "ui_UMain.h"
 
+#include "about/UAbout.h"
 #include "app/ToolWindow.h"
 #include "launch/URunSpecial.h"
 #include "maintenance/UMaintenance.h"
@@ -15,6 +16,7 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "settings/UConfigure.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -108,6 +110,8 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
+    connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
+    connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     connect(ui->bRunSpecial, &QPushButton::clicked, this, guard(&TFormMain::bRunSpecialClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -185,7 +189,13 @@ void TFormMain::CleanupDir(const std::string& ADir) {
     tmt::platform::CleanupDir(ADir);
 }
 
-void TFormMain::bMaintenanceClick() { ShowToolWindow(FMaintenance, this); }
+void TFormMain::bMaintenanceClick() {
+    ShowToolWindow(FMaintenance, this);
+}
+
+void TFormMain::bConfigClick() {
+    ShowToolWindow(FConfigure, this);
+}
 
 void TFormMain::bRunSpecialClick() {
     ShowToolWindow(FRunSpecial, this);
@@ -198,6 +208,10 @@ void TFormMain::bRunClick() {
 
 void TFormMain::bExitClick() {
     QApplication::quit();
+}
+
+void TFormMain::bAboutClick() {
+    ShowToolWindow(FormAbout, this);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

@@ -41,6 +41,8 @@ private:
     void bRunClick();
     void bExitClick();
     void bMaintenanceClick();
+    void bConfigClick();
+    void bAboutClick();
     void bRunSpecialClick();
     void ConnectHandlers();
     void DiscoverInstallation();

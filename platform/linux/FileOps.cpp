@@ -8,6 +8,29 @@
 
 namespace tmt::platform::fileops {
 
+namespace {
+
+FaultHook faultHook = nullptr;
+
+// True when the test seam wants this call to fail; errno then tells why.
+bool Injected(Call call) {
+    if (faultHook == nullptr) {
+        return false;
+    }
+    const int error = faultHook(call);
+    if (error != 0) {
+        errno = error;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void SetFaultHook(FaultHook hook) {
+    faultHook = hook;
+}
+
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -36,10 +59,16 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 int CreateExclusive(const std::string& path) {
+    if (Injected(Call::Create)) {
+        return -1;
+    }
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
+    if (Injected(Call::Write)) {
+        return false;
+    }
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
@@ -62,7 +91,7 @@ bool Close(int fd) {
 }
 
 bool Rename(const std::string& from, const std::string& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return !Injected(Call::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 } // namespace tmt::platform::fileops

@@ -18,4 +18,10 @@ bool Flush(int fd);
 bool Close(int fd);
 bool Rename(const std::string& from, const std::string& to);
 
+// Test seam: when a hook is set, it is asked before each creating, writing, flushing and renaming
+// call; an answer other than 0 makes that call fail with the answer as errno.
+enum class Call { Create, Write, Flush, Rename };
+using FaultHook = int (*)(Call);
+void SetFaultHook(FaultHook hook);
+
 } // namespace tmt::platform::fileops

@@ -4,6 +4,7 @@
 #include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +64,9 @@ TEST_F(RegistryTest, AbsentFileOrKeyDoesNotOpen) {
     EXPECT_FALSE(
         Open(std::string(kHeader) + "[Software\\\\Wow6432Node\\\\Other] 1\n\"A\"=\"1\"\n"));
     EXPECT_FALSE(Open(""));
+    std::filesystem::remove(prefix.Root() / "system.reg");
+    ASSERT_EQ(::mkfifo((prefix.Root() / "system.reg").c_str(), 0600), 0);
+    EXPECT_FALSE(registry.OpenKey("SOFTWARE\\\\TuneMora")) << "a FIFO neither blocks nor opens";
 }
 
 struct ValueCase {
@@ -119,7 +123,7 @@ TEST(SystemRegMalformed, BrokenInputNeverOpensTheWrongKeyOrCrashes) {
     const std::string broken[] = {
         "[Software\\\\TuneMora",                    // key line without closing bracket
         "[Software\\\\TuneMora\\]",                 // the bracket is escaped
-        std::string("[K] 1\n\"A\"=\"x\0y\"\n", 15), // NUL in the file
+        std::string("[K] 1\n\"A\"=\"x\0y\"\n", 16), // NUL in the file
         "[K] 1\n\"A\"",                             // value name without data
         "[K] 1\n\"A=\"1\"\n",                       // unterminated value name
         "[K] 1\n\"A\"=hex(2):4",                    // truncated hex

@@ -1,0 +1,37 @@
+#include "platform/qt/FolderChooser.h"
+
+#include "platform/PathMap.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
+
+namespace tmt::ui {
+
+namespace {
+std::function<std::optional<std::string>()>& TestAnswer() {
+    static std::function<std::optional<std::string>()> answer;
+    return answer;
+}
+} // namespace
+
+std::optional<std::string> ChooseFolder(QWidget* owner, const QString& text) {
+    if (TestAnswer()) {
+        return TestAnswer()();
+    }
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog |
+                      QFileDialog::ReadOnly);
+    dialog.setLabelText(QFileDialog::LookIn, text);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return platform::ToWindowsPath(dialog.selectedFiles().constFirst().toStdString());
+}
+
+void SetFolderChooserForTesting(std::function<std::optional<std::string>()> answer) {
+    TestAnswer() = std::move(answer);
+}
+
+} // namespace tmt::ui
