@@ -10,7 +10,8 @@ namespace tmt::platform {
 // reported. A missing or unreadable folder is left alone.
 void CleanupDir(std::string_view folder);
 
-// True when the folder exists and holds no entry at all, hidden ones included.
+// True when the folder exists and holds no entry at all, hidden ones included; a folder that
+// cannot be read is not taken for empty.
 bool IsFolderEmpty(std::string_view folder);
 
 } // namespace tmt::platform
