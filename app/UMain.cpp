@@ -14,6 +14,7 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
 
 #include <QApplication>
@@ -109,6 +110,8 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
     connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
+    connect(ui->bProfileManager, &QPushButton::clicked, this,
+            guard(&TFormMain::bProfileManagerClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -191,6 +194,10 @@ void TFormMain::bMaintenanceClick() {
 
 void TFormMain::bConfigClick() {
     ShowToolWindow(FConfigure, this);
+}
+
+void TFormMain::bProfileManagerClick() {
+    ShowToolWindow(FProfileManager, this);
 }
 
 void TFormMain::bRunClick() {

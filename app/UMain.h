@@ -42,6 +42,7 @@ private:
     void bExitClick();
     void bMaintenanceClick();
     void bConfigClick();
+    void bProfileManagerClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 
