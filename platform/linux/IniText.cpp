@@ -219,6 +219,13 @@ std::vector<std::string> IniText::Keys(std::string_view section) const {
 
 bool IniText::Write(std::string_view section, std::string_view key,
                     std::optional<std::string_view> value) {
+    // A line end inside a name or value would split the line and plant keys of its own.
+    const auto breaksLine = [](std::string_view text) {
+        return text.find_first_of("\r\n") != std::string_view::npos;
+    };
+    if (breaksLine(section) || breaksLine(key) || (value && breaksLine(*value))) {
+        return false;
+    }
     const auto span = FindSection(section);
     const auto line = span ? FindKey(*span, key) : std::nullopt;
     if (!value) {

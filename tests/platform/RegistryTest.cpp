@@ -119,7 +119,7 @@ TEST(SystemRegMalformed, BrokenInputNeverOpensTheWrongKeyOrCrashes) {
     const std::string broken[] = {
         "[Software\\\\TuneMora",                    // key line without closing bracket
         "[Software\\\\TuneMora\\]",                 // the bracket is escaped
-        std::string("[K] 1\n\"A\"=\"x\0y\"\n", 15), // NUL in the file
+        std::string("[K] 1\n\"A\"=\"x\0y\"\n", 16), // NUL in the file
         "[K] 1\n\"A\"",                             // value name without data
         "[K] 1\n\"A=\"1\"\n",                       // unterminated value name
         "[K] 1\n\"A\"=hex(2):4",                    // truncated hex

@@ -13,6 +13,9 @@ using tmt::IniFile;
 using tmt::test::ReadFile;
 using tmt::test::WriteFile;
 
+// A literal with NUL bytes in it, as many bytes as it has.
+template <std::size_t N> std::string Bytes(const char (&literal)[N]) { return {literal, N - 1}; }
+
 class IniFileTest : public ::testing::Test {
 protected:
     IniFile WithContent(const std::string& bytes) {
@@ -62,7 +65,7 @@ TEST_F(IniFileTest, EncodingFollowsTheByteOrderMark) {
         << "without a mark the file is Windows-1252";
     EXPECT_EQ(WithContent("\xEF\xBB\xBF[S]\nname=Zo\xC3\xAB\n").ReadString("S", "name", ""),
               "Zo\u00eb");
-    EXPECT_EQ(WithContent(std::string("\xFF\xFE[\0S\0]\0\n\0n\0=\0\xEB\0\n\0", 20))
+    EXPECT_EQ(WithContent(Bytes("\xFF\xFE[\0S\0]\0\n\0n\0=\0\xEB\0\n\0"))
                   .ReadString("S", "n", ""),
               "\u00eb");
 }
@@ -112,9 +115,9 @@ TEST_F(IniFileTest, KeepsTheFilesLineEndsAndEncoding) {
     utf8.WriteString("S", "name", "\u0141ukasz");
     EXPECT_EQ(ReadFile(path), "\xEF\xBB\xBF[S]\r\nk=\xFF\xFE broken\r\nname=\xC5\x81ukasz\r\n");
 
-    IniFile utf16 = WithContent(std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12));
+    IniFile utf16 = WithContent(Bytes("\xFF\xFE[\0S\0]\0\r\0\n\0"));
     utf16.WriteString("S", "k", "\u00eb");
-    EXPECT_EQ(ReadFile(path), std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xEB\0\r\0\n\0", 22));
+    EXPECT_EQ(ReadFile(path), Bytes("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0\xEB\0\r\0\n\0"));
 }
 
 TEST_F(IniFileTest, NewFilesAreWindows1252WithCrLf) {
@@ -171,7 +174,7 @@ TEST_F(IniFileTest, ReplacementKeepsPermissionsAndLinks) {
 
 TEST_F(IniFileTest, OddFilesNeverCrashAndWritesStayOnTheirLine) {
     const std::string odd[] = {
-        std::string("[S]\nk=a\0b\nz=1\n", 14),
+        Bytes("[S]\nk=a\0b\nz=1\n"),
         "[S]\n" + std::string(1 << 20, 'x') + "\nk=1",
         "\xEF\xBB\xBF",
         "\xFF\xFE",
