@@ -1,6 +1,7 @@
 #include "app/UMain.h"
 #include "ui_UMain.h"
 
+#include "about/UAbout.h"
 #include "app/ToolWindow.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
@@ -112,6 +113,7 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
     connect(ui->bProfileManager, &QPushButton::clicked, this,
             guard(&TFormMain::bProfileManagerClick));
+    connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -207,6 +209,10 @@ void TFormMain::bRunClick() {
 
 void TFormMain::bExitClick() {
     QApplication::quit();
+}
+
+void TFormMain::bAboutClick() {
+    ShowToolWindow(FormAbout, this);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

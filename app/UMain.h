@@ -43,6 +43,7 @@ private:
     void bMaintenanceClick();
     void bConfigClick();
     void bProfileManagerClick();
+    void bAboutClick();
     void ConnectHandlers();
     void DiscoverInstallation();
 

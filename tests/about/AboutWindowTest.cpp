@@ -1,0 +1,327 @@
+#include "about/UAbout.h"
+
+#include "app/UMain.h"
+#include "platform/Random.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/MillisecondTimer.h"
+#include "platform/qt/ModalResult.h"
+#include "tests/support/TestPrefix.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tmt::ui::MessageBox;
+using tmt::ui::MillisecondTimer;
+using Names = std::vector<std::string>;
+
+const Names kLabelsInOrder = {"lVersionText", "lVersion", "Label3", "Label4", "Label5", "Label6"};
+
+// A label of a class of its own, which the colour step must leave alone.
+class DerivedLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+};
+
+// Notes which labels get a new colour, in order, and lets a test act in the middle of a step.
+class RecolourLog : public QObject {
+public:
+    explicit RecolourLog(const QWidget& window) {
+        for (QLabel* label : window.findChildren<QLabel*>()) {
+            label->installEventFilter(this);
+        }
+    }
+
+    Names names;
+    std::function<void(const std::string&)> onRecolour;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::PaletteChange) {
+            names.push_back(watched->objectName().toStdString());
+            if (onRecolour) {
+                onRecolour(names.back());
+            }
+        }
+        return false;
+    }
+};
+
+// Six colour draws, each followed by an interval draw.
+std::vector<std::uint32_t> Draws(const std::vector<std::uint32_t>& colours,
+                                 const std::vector<std::uint32_t>& intervals) {
+    std::vector<std::uint32_t> draws;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        draws.push_back(colours[i]);
+        draws.push_back(intervals[i]);
+    }
+    return draws;
+}
+
+const std::vector<std::uint32_t> kSomeColours = {0x102030, 0x405060, 0x708090,
+                                                 0xA0B0C0, 0xD0E0F0, 0x010203};
+
+class AboutWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        prefix.MakeGameFolder("Games/TuneMora");
+        prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("9.9.9.9")");
+        main = std::make_unique<TFormMain>();
+        MessageBox::TakeShown();
+    }
+    void TearDown() override {
+        tmt::SetRandomSequenceForTesting({});
+        EXPECT_TRUE(MessageBox::TakeShown().empty());
+    }
+
+    // An About window on screen, as the main window's button shows it.
+    std::unique_ptr<TFormAbout> Open() {
+        auto form = std::make_unique<TFormAbout>(main.get());
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return form;
+    }
+
+    template <typename T> static T* Child(const QWidget& form, const char* name) {
+        T* child = form.findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    static QColor Colour(const QWidget& form, const char* name) {
+        return Child<QWidget>(form, name)->palette().color(QPalette::WindowText);
+    }
+    static MillisecondTimer& Timer(const QWidget& form) {
+        return *Child<MillisecondTimer>(form, "tMagicColor");
+    }
+    static bool WaitForRecolours(const RecolourLog& log, std::size_t count) {
+        return QTest::qWaitFor([&] { return log.names.size() >= count; }, 5000);
+    }
+
+    tmt::test::TestPrefix prefix;
+    std::unique_ptr<TFormMain> main;
+};
+
+TEST_F(AboutWindowTest, ShowsTheTextsAndTheProgramsOwnVersion) {
+    const auto form = Open();
+    EXPECT_EQ(form->windowTitle(), "About");
+    const std::pair<const char*, const char*> texts[] = {
+        {"Label3", "TuneMora Tools"},
+        {"lVersionText", "Version:"},
+        {"lVersion", "1.1.3.0"},
+        {"Label5", "Company:"},
+        {"Label4", "Quillmere"},
+        {"Label6", "Found bug in this tool ? or maybe you have some idea for new options ?  Please "
+                   "report it at https://tunemora-tools.example.org. Thanks"},
+    };
+    for (const auto& [name, text] : texts) {
+        EXPECT_EQ(Child<QLabel>(*form, name)->text(), text) << name;
+    }
+    EXPECT_EQ(Child<QPushButton>(*form, "bMagic")->text(), "Life with colors :)");
+    EXPECT_EQ(Child<QPushButton>(*form, "bOK")->text(), "OK");
+    EXPECT_EQ(Child<QGroupBox>(*form, "GroupBox8")->title(), "From author:");
+    EXPECT_EQ(Child<QLabel>(*form, "Label6")->parent(), Child<QGroupBox>(*form, "GroupBox8"));
+    EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>(*form, "bOK"));
+    EXPECT_FALSE(Timer(*form).Enabled());
+    EXPECT_EQ(Timer(*form).Interval(), 1);
+}
+
+TEST_F(AboutWindowTest, ComponentsComeInCreationOrder) {
+    const TFormAbout form(main.get());
+    Names names;
+    for (const QObject* component : form.Components()) {
+        names.push_back(component->objectName().toStdString());
+    }
+    EXPECT_EQ(names, (Names{"lVersionText", "lVersion", "Label3", "Label4", "Label5", "GroupBox8",
+                            "Label6", "bMagic", "bOK", "tMagicColor"}));
+}
+
+TEST_F(AboutWindowTest, AStepRecoloursExactlyTheSixLabelsInOrder) {
+    const auto form = Open();
+    auto* derived = new DerivedLabel("derived", Child<QGroupBox>(*form, "GroupBox8"));
+    derived->setObjectName("derived");
+    RecolourLog log(*form);
+    const QPalette buttonPalette = Child<QWidget>(*form, "bOK")->palette();
+    // Draws at and above the bounds show that they are drawn below 0xFF0000 and below 1000.
+    tmt::SetRandomSequenceForTesting(Draws(
+        {0x0000FF, 0x00FF00, 0xFEFFFF, 0x123456, 0xFF0000 + 0x05, 0}, {5, 6, 7, 8, 9, 1000 + 7}));
+    emit Timer(*form).Timer();
+
+    EXPECT_EQ(log.names, kLabelsInOrder);
+    const std::pair<const char*, QColor> colours[] = {
+        {"lVersionText", QColor(0xFF, 0, 0)}, {"lVersion", QColor(0, 0xFF, 0)},
+        {"Label3", QColor(0xFF, 0xFF, 0xFE)}, {"Label4", QColor(0x56, 0x34, 0x12)},
+        {"Label5", QColor(0x05, 0, 0)},       {"Label6", QColor(0, 0, 0)},
+    };
+    for (const auto& [name, colour] : colours) {
+        EXPECT_EQ(Colour(*form, name), colour) << name;
+    }
+    EXPECT_EQ(Timer(*form).Interval(), 7);
+    for (const char* untouched : {"bOK", "bMagic", "GroupBox8", "derived"}) {
+        EXPECT_FALSE(Child<QWidget>(*form, untouched)->testAttribute(Qt::WA_SetPalette))
+            << untouched;
+        EXPECT_EQ(Child<QWidget>(*form, untouched)->palette(), buttonPalette) << untouched;
+    }
+}
+
+TEST_F(AboutWindowTest, TwoQuickPressesLeaveTheAnimationOffWithTheColoursReached) {
+    for (const bool stepBetween : {false, true}) {
+        SCOPED_TRACE(stepBetween ? "a step between the presses" : "no step between the presses");
+        const auto form = Open();
+        RecolourLog log(*form);
+        const QColor design = Colour(*form, "Label3");
+        tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {300, 300, 300, 300, 300, 300}));
+        auto* bMagic = Child<QPushButton>(*form, "bMagic");
+        QTest::mouseClick(bMagic, Qt::LeftButton);
+        if (stepBetween) {
+            ASSERT_TRUE(WaitForRecolours(log, 6));
+        }
+        QTest::mouseClick(bMagic, Qt::LeftButton);
+        EXPECT_FALSE(Timer(*form).Enabled());
+        QTest::qWait(400);
+
+        EXPECT_EQ(log.names, stepBetween ? kLabelsInOrder : Names{});
+        EXPECT_EQ(Colour(*form, "Label3"), stepBetween ? QColor(0x90, 0x80, 0x70) : design);
+    }
+}
+
+TEST_F(AboutWindowTest, ALastIntervalOfZeroFreezesTheAnimation) {
+    const auto form = Open();
+    RecolourLog log(*form);
+    tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {1, 1, 1, 1, 1, 0}));
+    auto* bMagic = Child<QPushButton>(*form, "bMagic");
+    QTest::mouseClick(bMagic, Qt::LeftButton);
+    ASSERT_TRUE(WaitForRecolours(log, 6));
+    QTest::qWait(60);
+    EXPECT_TRUE(Timer(*form).Enabled());
+    QTest::mouseClick(bMagic, Qt::LeftButton);
+    EXPECT_FALSE(Timer(*form).Enabled());
+    QTest::mouseClick(bMagic, Qt::LeftButton);
+    EXPECT_TRUE(Timer(*form).Enabled());
+    QTest::qWait(60);
+    EXPECT_EQ(log.names, kLabelsInOrder);
+}
+
+TEST_F(AboutWindowTest, ATickDueDuringAStepStartsNoSecondPass) {
+    const auto form = Open();
+    RecolourLog log(*form);
+    // Each recolour outlasts the interval, so the countdown is overdue whenever the step lets
+    // events through.
+    log.onRecolour = [](const std::string&) {
+        QTest::qSleep(5);
+    };
+    tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {2, 2, 2, 2, 2, 0}));
+    QTest::mouseClick(Child<QPushButton>(*form, "bMagic"), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRecolours(log, 6));
+    QTest::qWait(60);
+    EXPECT_EQ(log.names, kLabelsInOrder);
+}
+
+TEST_F(AboutWindowTest, PressesDuringAStepTakeEffectAndTheStepFinishes) {
+    for (const char* pressed : {"bMagic", "bOK"}) {
+        SCOPED_TRACE(pressed);
+        const auto form = Open();
+        RecolourLog log(*form);
+        bool visibleAtLastLabel = false;
+        log.onRecolour = [&](const std::string& name) {
+            if (name == "lVersionText") {
+                auto* button = Child<QPushButton>(*form, pressed);
+                QMetaObject::invokeMethod(
+                    button, [button] { button->click(); }, Qt::QueuedConnection);
+            } else if (name == "Label6") {
+                visibleAtLastLabel = form->isVisible();
+            }
+        };
+        tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {1, 1, 1, 1, 1, 1}));
+        QTest::mouseClick(Child<QPushButton>(*form, "bMagic"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForRecolours(log, 6));
+
+        EXPECT_TRUE(visibleAtLastLabel);
+        if (std::string(pressed) == "bMagic") {
+            EXPECT_FALSE(Timer(*form).Enabled());
+            QTest::qWait(60);
+            EXPECT_TRUE(form->isVisible());
+        } else {
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_EQ(form->result(), tmt::ui::mrCancel);
+        }
+        EXPECT_EQ(log.names, kLabelsInOrder);
+    }
+}
+
+TEST_F(AboutWindowTest, EscapeAndEnterCloseThroughOkUnlessMagicHasTheFocus) {
+    struct Case {
+        Qt::Key key;
+        const char* focus;
+        bool closes;
+    };
+    const Case cases[] = {
+        {Qt::Key_Escape, "bOK", true},     {Qt::Key_Escape, "bMagic", true},
+        {Qt::Key_Return, "bOK", true},     {Qt::Key_Enter, "bOK", true},
+        {Qt::Key_Return, "bMagic", false}, {Qt::Key_Enter, "bMagic", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.focus) + " key " + std::to_string(c.key));
+        const auto form = Open();
+        Child<QWidget>(*form, c.focus)->setFocus();
+        QSignalSpy okPresses(Child<QPushButton>(*form, "bOK"), &QPushButton::clicked);
+        QTest::keyClick(QApplication::focusWidget(), c.key);
+        EXPECT_EQ(!form->isVisible(), c.closes);
+        EXPECT_EQ(okPresses.count(), c.closes ? 1 : 0);
+        if (c.closes) {
+            EXPECT_EQ(form->result(), tmt::ui::mrCancel);
+        } else {
+            EXPECT_TRUE(Timer(*form).Enabled());
+        }
+    }
+}
+
+TEST_F(AboutWindowTest, CloseBoxEndsWithCancel) {
+    const auto form = Open();
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(form->result(), tmt::ui::mrCancel);
+}
+
+TEST_F(AboutWindowTest, MainWindowOpensAFreshWindowEachTime) {
+    auto* bAbout = main->findChild<QPushButton*>("bAbout");
+    ASSERT_NE(bAbout, nullptr);
+    for (int opening = 0; opening < 2; ++opening) {
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            seen = true;
+            EXPECT_EQ(about, FormAbout);
+            EXPECT_EQ(about->parentWidget(), main.get());
+            EXPECT_FALSE(Timer(*about).Enabled());
+            EXPECT_EQ(Colour(*about, "Label4"), about->palette().color(QPalette::WindowText));
+            QTest::mouseClick(Child<QPushButton>(*about, "bMagic"), Qt::LeftButton);
+            QTest::qWait(20);
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        QTimer::singleShot(5000, [] {
+            if (QWidget* stuck = QApplication::activeModalWidget()) {
+                stuck->close();
+            }
+        });
+        QTest::mouseClick(bAbout, Qt::LeftButton);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(FormAbout, nullptr);
+    }
+}
+
+} // namespace
+
+#include "AboutWindowTest.moc"
