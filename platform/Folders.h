@@ -25,7 +25,4 @@ bool IsSymbolicLink(std::string_view path);
 // read.
 std::vector<std::string> ListVisibleFolders(std::string_view folder);
 
-// Whether Windows can hold `name` as one component of a path.
-bool IsValidWindowsName(std::string_view name);
-
 } // namespace tmt::platform

@@ -6,6 +6,8 @@
 #include "platform/PathMap.h"
 #include "platform/Random.h"
 
+#include <cstdint>
+
 namespace tmt {
 
 namespace {

@@ -5,25 +5,16 @@
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/PictureDialog.h"
+#include "platform/qt/WindowPosition.h"
 
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 
 TFProfile* FProfile = nullptr;
 
 namespace {
 
 constexpr QSize kAvatarBox(100, 100);
-
-void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-}
 
 } // namespace
 
@@ -60,7 +51,7 @@ TFProfile::TFProfile(QWidget* owner)
 
     ui->eName->setFocus();
     adjustSize();
-    CentreOnScreen(*this);
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFProfile::~TFProfile() = default;

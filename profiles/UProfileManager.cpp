@@ -8,12 +8,12 @@
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
+#include "platform/qt/WindowPosition.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/UProfile.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
+#include <QMouseEvent>
 
 TFProfileManager* FProfileManager = nullptr;
 
@@ -27,14 +27,6 @@ QString Q(const std::string& text) {
 
 std::string S(const QString& text) {
     return text.toStdString();
-}
-
-void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
 }
 
 // Releases the profile file's accessor when an add or modify operation ends, however it ends.
@@ -71,7 +63,7 @@ TFProfileManager::TFProfileManager(QWidget* owner)
     ui->lbSupport->setFocus();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
     adjustSize();
-    CentreOnScreen(*this);
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFProfileManager::~TFProfileManager() = default;
@@ -107,7 +99,10 @@ void TFProfileManager::ListProfiles() {
     ui->lbSupport->clear();
     for (const tmt::ListedProfile& profile : tmt::ListProfiles(FormMain->InstallDir)) {
         ui->lbSupport->addItem(Q(profile.displayName));
-        ui->lbProfiles->addItem(Q(profile.folderName));
+        // The folder's name is kept byte for byte as well: one that is not valid UTF-8 would not
+        // come back the same from its displayed text.
+        auto* folder = new QListWidgetItem(Q(profile.folderName), ui->lbProfiles);
+        folder->setData(Qt::UserRole, QByteArray::fromStdString(profile.folderName));
     }
     if (ui->lbSupport->count() > 0) {
         ui->lbSupport->setCurrentRow(0);
@@ -125,7 +120,7 @@ std::string TFProfileManager::SelectedFolder() const {
     if (position < 0 || position >= ui->lbProfiles->count()) {
         throw tmt::Error("List index out of bounds (" + std::to_string(position) + ")");
     }
-    return S(ui->lbProfiles->item(position)->text());
+    return ui->lbProfiles->item(position)->data(Qt::UserRole).toByteArray().toStdString();
 }
 
 void TFProfileManager::WithEditor(const std::function<void()>& operation) {

@@ -70,8 +70,6 @@ bool IsFolder(const std::string& nativePath, unsigned char type) {
     return ::stat(nativePath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-} // namespace
-
 bool IsValidWindowsName(std::string_view name) {
     if (name.empty() || name.back() == ' ' || name.back() == '.') {
         return false;
@@ -84,6 +82,8 @@ bool IsValidWindowsName(std::string_view name) {
     }
     return !IsDeviceName(name);
 }
+
+} // namespace
 
 bool CreateDirectory(std::string_view path) {
     const std::string_view folder = WithoutTrailingSeparators(path);

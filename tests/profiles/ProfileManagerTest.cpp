@@ -137,7 +137,8 @@ TEST_F(ProfileManagerTest, EmptyListRefusesEveryOperationOnASelection) {
         const auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
-        EXPECT_TRUE(shown[0].text.startsWith("List index out of bounds (-1)")) << shown[0].text.toStdString();
+        EXPECT_TRUE(shown[0].text.startsWith("List index out of bounds (-1)"))
+            << shown[0].text.toStdString();
         EXPECT_EQ(FProfile, nullptr);
         EXPECT_EQ(Disk(), before);
     }
@@ -299,6 +300,28 @@ TEST_F(ProfileManagerTest, DeletionAsksWithTheFolderNameAndSelectsTheFollowingEn
     }
     EXPECT_EQ(Folders(), std::vector<QString>{order[0]});
     EXPECT_TRUE(fs::exists(profiles / order[0].toStdString() / "profile.prf"));
+}
+
+TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
+    const std::string latin1 = "Caf\xe9";
+    MakeProfile(latin1, "[profile]\r\nname=Cafe\r\n");
+    MakeProfile("Caf\xef\xbf\xbd", "[profile]\r\nname=Decoy\r\n");
+    OpenManager();
+    const int cafe = Names()[0] == "Cafe" ? 0 : 1;
+    Select(cafe);
+    EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                           [](TFProfile&, Editor& e) {
+                               EXPECT_EQ(e.eName->text(), "Cafe");
+                               e.eLogin->setText("c");
+                               e.Button2->click();
+                           }));
+    EXPECT_EQ(ReadFile(profiles / latin1 / "profile.prf"),
+              "[profile]\r\nname=Cafe\r\nlogin=c\r\nlocked=no\r\n");
+    Select(Names()[0] == "Cafe" ? 0 : 1);
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    Press("bDel");
+    EXPECT_FALSE(fs::exists(profiles / latin1));
+    EXPECT_EQ(Names(), std::vector<QString>{"Decoy"});
 }
 
 TEST_F(ProfileManagerTest, OtherKeysInTheListDoNothing) {
