@@ -324,16 +324,6 @@ TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
     EXPECT_EQ(Names(), std::vector<QString>{"Decoy"});
 }
 
-TEST_F(ProfileManagerTest, OtherKeysInTheListDoNothing) {
-    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
-    OpenManager();
-    for (const Qt::Key key : {Qt::Key_Backspace, Qt::Key_Insert, Qt::Key_D, Qt::Key_Period}) {
-        QTest::keyClick(&List(), key);
-    }
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_TRUE(fs::exists(profiles / "Bob"));
-}
-
 TEST_F(ProfileManagerTest, NameWithASeparatorIsRefusedWithAPlainMessage) {
     OpenManager();
     const auto before = Disk();

@@ -228,13 +228,6 @@ TEST_F(ProfileStoreTest, LoadingReportsEachKeyAsPresentOrAbsent) {
               "C:\\Games\\TuneMora\\Profiles\\Full\\me.jpg");
 }
 
-TEST_F(ProfileStoreTest, OnlyLowerCaseYesIsLocked) {
-    EXPECT_TRUE(tmt::IsLocked("yes"));
-    for (const char* value : {"Yes", "YES", "yES", "no", "", "1", "true", "yes!"}) {
-        EXPECT_FALSE(tmt::IsLocked(value)) << value;
-    }
-}
-
 // Writing a profile
 
 TEST_F(ProfileStoreTest, NewProfileFileHoldsTheKeysInTheGamesOrder) {
