@@ -5,8 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -15,10 +15,12 @@ namespace {
 int Make(const std::string& root, long files, long folders) {
     for (long f = 0; f < folders; ++f) {
         // Folders nest two deep so the tree is not one flat list.
-        const std::string folder = root + "/group" + std::to_string(f % 40) + "/folder" + std::to_string(f);
+        const std::string folder =
+            root + "/group" + std::to_string(f % 40) + "/folder" + std::to_string(f);
         std::filesystem::create_directories(folder);
         for (long i = f; i < files; i += folders) {
-            const int fd = ::open((folder + "/file" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT, 0644);
+            const int fd =
+                ::open((folder + "/file" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT, 0644);
             if (fd < 0 || ::write(fd, "x", 1) != 1 || ::close(fd) != 0) {
                 return 1;
             }

@@ -1,6 +1,7 @@
 // Finding the installation key in a large system.reg.
-//   bench_registry generate FILE MEGABYTES   writes a prefix-like system.reg with the key near the end
-//   bench_registry lookup PREFIX RUNS        opens the key RUNS times and prints the time per lookup
+//   bench_registry generate FILE MEGABYTES   writes a prefix-like system.reg with the key near the
+//   end bench_registry lookup PREFIX RUNS        opens the key RUNS times and prints the time per
+//   lookup
 #include "platform/Registry.h"
 
 #include <chrono>
@@ -37,12 +38,14 @@ int Lookup(const char* prefix, long runs) {
     tmt::platform::Registry registry;
     const auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < runs; ++i) {
-        if (!registry.OpenKey("SOFTWARE\\\\TuneMora") || registry.ReadString("InstallDir").empty()) {
+        if (!registry.OpenKey("SOFTWARE\\\\TuneMora") ||
+            registry.ReadString("InstallDir").empty()) {
             std::fprintf(stderr, "key not found\n");
             return 1;
         }
     }
-    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+    const std::chrono::duration<double, std::milli> elapsed =
+        std::chrono::steady_clock::now() - start;
     std::printf("%.3f\n", elapsed.count() / static_cast<double>(runs));
     return 0;
 }

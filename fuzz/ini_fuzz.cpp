@@ -1,53 +1,64 @@
 // Random file bytes, then random writes and deletes: reads never crash, and every line a write
 // does not touch survives byte for byte, in order.
+#include "platform/TextEncoding.h"
 #include "platform/linux/IniText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        current += text[i];
-        const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-        if ((text[i] == '\r' && !crlf) || text[i] == '\n') {
-            lines.push_back(current);
-            current.clear();
+// The text as the file's encoding reads it.
+std::string Working(const std::string& bytes) {
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        return tmt::platform::Utf16LeToUtf8(std::string_view(bytes).substr(2));
+    }
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        return bytes.substr(3);
+    }
+    return bytes;
+}
+
+void Show(const char* label, const std::string& text) {
+    std::fprintf(stderr, "%s: ", label);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            std::fputc(c, stderr);
+        } else {
+            std::fprintf(stderr, "\\x%02X", byte);
         }
     }
-    if (!current.empty()) {
-        lines.push_back(current);
-    }
-    return lines;
+    std::fputc('\n', stderr);
 }
 
-bool SameButLineEnd(const std::string& a, const std::string& b) {
-    return b.size() >= a.size() && b.compare(0, a.size(), a) == 0 && b.size() - a.size() <= 2;
-}
-
-// `after` holds `before` in order with at most one line changed or gone and a few lines added.
+// A write is one contiguous edit of the text: `after` is `before` with at most one line's bytes
+// taken out and new bytes put in at that place. Every other byte stays where it was.
 void CheckUntouchedSurvive(const std::string& before, const std::string& after) {
-    const auto old = Lines(before);
-    const auto now = Lines(after);
-    std::size_t j = 0;
-    int changed = 0;
-    for (std::size_t i = 0; i < old.size(); ++i) {
-        std::size_t look = j;
-        while (look < now.size() && look < j + 4 && now[look] != old[i] &&
-               !(i + 1 == old.size() && SameButLineEnd(old[i], now[look]))) {
-            ++look;
-        }
-        if (look < now.size() && look < j + 4) {
-            j = look + 1;
-        } else if (++changed > 1) {
-            std::abort();
-        }
+    const std::string old = Working(before);
+    const std::string now = Working(after);
+    std::size_t prefix = 0;
+    while (prefix < old.size() && prefix < now.size() && old[prefix] == now[prefix]) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (suffix < old.size() - prefix && suffix < now.size() - prefix &&
+           old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::string removed = old.substr(prefix, old.size() - prefix - suffix);
+    const auto count = [&](char c) {
+        return std::count(removed.begin(), removed.end(), c);
+    };
+    if (count('\n') > 1 || count('\r') > 1) {
+        std::fprintf(stderr, "a write changed more than its own line\n");
+        Show("before", before);
+        Show("after", after);
+        std::abort();
     }
 }
 
@@ -61,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tmt::platform::IniText text(file);
     std::string bytes = text.Bytes();
     if (bytes != file) {
-        std::abort(); // reading alone must not change a byte
+        std::fprintf(stderr, "reading alone changed the bytes\n");
+        std::abort();
     }
     while (input.remaining_bytes() > 0) {
         const std::string section = input.PickValueInArray(kNames);
@@ -74,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (!text.Write(section, key, value)) {
             if (text.Bytes() != bytes) {
-                std::abort(); // a refused write changes nothing
+                std::fprintf(stderr, "a refused write changed the bytes\n");
+                std::abort();
             }
             continue;
         }

@@ -1,9 +1,9 @@
 #include "platform/JpegImage.h"
 
-#include "platform/linux/FileOps.h"
-
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -12,11 +12,16 @@ namespace tmt::platform {
 
 namespace {
 
+// Far beyond any avatar or banner; refusing such a header early keeps a forged one from costing
+// gigabytes.
 constexpr std::uint64_t kMaxPixels = 100'000'000;
 
-// libjpeg's own error handler ends the process; this one jumps back to the decoder instead.
+// Encoders write about ten scans. A progressive file of thousands of nearly empty scans makes the
+// library walk the whole coefficient buffer once per scan: a few kilobytes that take minutes.
+constexpr int kMaxScans = 100;
+
 struct ErrorManager {
-    jpeg_error_mgr base;
+    jpeg_error_mgr base; // first, so that the library's pointer to it points to the whole
     std::jmp_buf jump;
 };
 
@@ -24,132 +29,204 @@ struct ErrorManager {
     std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-// libjpeg decodes a truncated file to the end with grey filling and only warns; a picture cut
-// short is a failure here. Other warnings (stray bytes between markers) leave a usable picture.
+// Warnings stay quiet. The library decodes a file that ends early to the end, filling the rest
+// with grey, and only warns; a picture cut short is a failure here. The other warnings (stray
+// bytes between markers, a damaged restart interval) leave a usable picture.
 void OnMessage(j_common_ptr info, int level) {
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) {
         JumpOut(info);
     }
 }
 
-// The smallest scale N/8 at which the picture still covers the fit box on its limiting side.
-unsigned ScaleNumerator(unsigned width, unsigned height, int fitWidth, int fitHeight) {
+void OnProgress(j_common_ptr info) {
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        JumpOut(info);
+    }
+}
+
+// A side's length at N/8, rounded as libjpeg rounds it.
+std::uint64_t Scaled(std::uint64_t side, unsigned eighths) {
+    return (side * eighths + 7) / 8;
+}
+
+unsigned ScaleEighths(std::uint64_t width, std::uint64_t height, int fitWidth, int fitHeight) {
     if (fitWidth <= 0 || fitHeight <= 0) {
         return 8;
     }
-    // Fitting keeps proportions, so the side with the smaller box-to-picture ratio limits.
     const bool widthLimits = static_cast<std::uint64_t>(fitWidth) * height <=
                              static_cast<std::uint64_t>(fitHeight) * width;
     const std::uint64_t side = widthLimits ? width : height;
-    const std::uint64_t wanted = static_cast<std::uint64_t>(widthLimits ? fitWidth : fitHeight);
-    for (unsigned numerator = 1; numerator < 8; ++numerator) {
-        if ((side * numerator + 7) / 8 >= wanted) {
-            return numerator;
-        }
+    const auto wanted = static_cast<std::uint64_t>(widthLimits ? fitWidth : fitHeight);
+    unsigned eighths = 1;
+    while (eighths < 16 && Scaled(side, eighths) < wanted) {
+        ++eighths;
     }
-    return 8;
+    // Enlarging serves pictures smaller than their box; a huge box must not make a huge buffer.
+    while (eighths > 8 && Scaled(width, eighths) * Scaled(height, eighths) > kMaxPixels) {
+        --eighths;
+    }
+    return eighths;
 }
 
-void ToRgb(const JSAMPLE* row, unsigned width, int components, bool adobeInverted,
-           std::uint8_t* out) {
-    for (unsigned x = 0; x < width; ++x, out += 3) {
-        if (components == 1) {
-            out[0] = out[1] = out[2] = row[x];
-        } else if (components == 3) {
-            out[0] = row[3 * x];
-            out[1] = row[3 * x + 1];
-            out[2] = row[3 * x + 2];
-        } else {
-            // CMYK; Adobe writes it inverted, so there the values are already 255 - ink.
-            unsigned c = row[4 * x], m = row[4 * x + 1], y = row[4 * x + 2], k = row[4 * x + 3];
-            if (!adobeInverted) {
-                c = 255 - c;
-                m = 255 - m;
-                y = 255 - y;
-                k = 255 - k;
-            }
-            out[0] = static_cast<std::uint8_t>(c * k / 255);
-            out[1] = static_cast<std::uint8_t>(m * k / 255);
-            out[2] = static_cast<std::uint8_t>(y * k / 255);
-        }
+std::uint8_t Product(unsigned a, unsigned b) {
+    return static_cast<std::uint8_t>((a * b + 127) / 255);
+}
+
+// Adobe's programs store CMYK inverted (255 is no ink) and mark such files with their APP14
+// marker; other writers store the ink itself.
+void CmykToRgb(const JSAMPLE* in, std::size_t width, bool inverted, std::uint8_t* out) {
+    for (std::size_t x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned flip = inverted ? 0 : 255;
+        const unsigned k = in[3] ^ flip;
+        out[0] = Product(in[0] ^ flip, k);
+        out[1] = Product(in[1] ^ flip, k);
+        out[2] = Product(in[2] ^ flip, k);
     }
 }
 
-// Kept free of objects with destructors: longjmp may leave it at any libjpeg call. Whatever it
-// allocates belongs to the caller, so nothing leaks when it is left that way.
-bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, const std::uint8_t* data,
-            std::size_t size, int fitWidth, int fitHeight, RgbImage& image,
-            std::vector<JSAMPLE>& rowBuffer) {
-    if (setjmp(errors.jump) != 0) {
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
-        return false;
-    }
-    if (static_cast<std::uint64_t>(info.image_width) * info.image_height > kMaxPixels) {
-        return false;
-    }
-    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : info.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    info.scale_num = ScaleNumerator(info.image_width, info.image_height, fitWidth, fitHeight);
-    info.scale_denom = 8;
-    jpeg_start_decompress(&info);
+struct Source {
+    std::span<const std::uint8_t> bytes;
+    std::FILE* file = nullptr;
+};
 
-    const bool adobeInverted = cmyk && info.saw_Adobe_marker;
-    const unsigned width = info.output_width;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(info.output_height);
-    image.pixels.resize(static_cast<std::size_t>(width) * info.output_height * 3);
-    rowBuffer.resize(static_cast<std::size_t>(width) *
-                     static_cast<unsigned>(info.output_components));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = rowBuffer.data();
-        const std::size_t y = info.output_scanline;
-        if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+// One libjpeg decompression. Each stretch of library calls runs under Guarded, where an error
+// anywhere in the library jumps back and fails just that stretch. The frames that such a jump
+// leaves hold nothing with a destructor; what the library allocated belongs to its pools and goes
+// with jpeg_destroy_decompress, and the pixels belong to the caller.
+class Decompressor {
+public:
+    Decompressor() {
+        info_.err = jpeg_std_error(&errors_.base);
+        errors_.base.error_exit = JumpOut;
+        errors_.base.emit_message = OnMessage;
+        errors_.base.output_message = [](j_common_ptr) {
+        };
+        progress_.progress_monitor = OnProgress;
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&info_); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+
+    // Reads the header and settles the output size; false for anything not to be decoded.
+    bool Start(const Source& source, int fitWidth, int fitHeight) {
+        return Guarded([&] { return ReadHeader(source, fitWidth, fitHeight); });
+    }
+
+    int Width() const { return static_cast<int>(info_.output_width); }
+    int Height() const { return static_cast<int>(info_.output_height); }
+
+    // Appends the rows to `pixels`, whose capacity must hold them all.
+    bool ReadPixels(std::vector<std::uint8_t>& pixels) {
+        return Guarded([&] { return ReadRows(pixels); });
+    }
+
+private:
+    template <typename Body> bool Guarded(const Body& body) {
+        if (setjmp(errors_.jump) != 0) {
             return false;
         }
-        ToRgb(rowBuffer.data(), width, info.output_components, adobeInverted,
-              image.pixels.data() + y * width * 3);
+        return body();
     }
-    jpeg_finish_decompress(&info);
-    return true;
-}
 
-} // namespace
+    bool ReadHeader(const Source& source, int fitWidth, int fitHeight) {
+        jpeg_create_decompress(&info_);
+        if (source.file != nullptr) {
+            jpeg_stdio_src(&info_, source.file);
+        } else {
+            jpeg_mem_src(&info_, source.bytes.data(), source.bytes.size());
+        }
+        jpeg_read_header(&info_, TRUE);
+        if (static_cast<std::uint64_t>(info_.image_width) * info_.image_height > kMaxPixels) {
+            return false;
+        }
+        switch (info_.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+        case JCS_YCbCr:
+        case JCS_RGB:
+            info_.out_color_space = JCS_RGB;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            info_.out_color_space = JCS_CMYK;
+            break;
+        default:
+            return false;
+        }
+        info_.scale_num = ScaleEighths(info_.image_width, info_.image_height, fitWidth, fitHeight);
+        info_.scale_denom = 8;
+        info_.progress = &progress_;
+        jpeg_calc_output_dimensions(&info_);
+        return true;
+    }
 
-std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth,
-                                   int fitHeight) {
-    if (bytes.empty()) {
+    bool ReadRows(std::vector<std::uint8_t>& pixels) {
+        jpeg_start_decompress(&info_);
+        const std::size_t width = info_.output_width;
+        const bool cmyk = info_.out_color_space == JCS_CMYK;
+        const JSAMPARRAY cmykRow =
+            cmyk ? (*info_.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info_), JPOOL_IMAGE,
+                                              info_.output_width * 4, 1)
+                 : nullptr;
+        while (info_.output_scanline < info_.output_height) {
+            const std::size_t offset = pixels.size();
+            pixels.resize(offset + width * 3);
+            std::uint8_t* out = pixels.data() + offset;
+            JSAMPROW row = cmyk ? cmykRow[0] : out;
+            if (jpeg_read_scanlines(&info_, &row, 1) != 1) {
+                return false;
+            }
+            if (cmyk) {
+                CmykToRgb(row, width, info_.saw_Adobe_marker != 0, out);
+            }
+        }
+        jpeg_finish_decompress(&info_);
+        return true;
+    }
+
+    jpeg_decompress_struct info_{};
+    ErrorManager errors_{};
+    jpeg_progress_mgr progress_{};
+};
+
+std::optional<RgbImage> Decode(const Source& source, int fitWidth, int fitHeight) {
+    Decompressor decompressor;
+    if (!decompressor.Start(source, fitWidth, fitHeight)) {
         return std::nullopt;
     }
-    jpeg_decompress_struct info{};
-    ErrorManager errors{};
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JumpOut;
-    errors.base.emit_message = OnMessage;
-    errors.base.output_message = [](j_common_ptr) {
-    };
-    RgbImage image;
-    std::vector<JSAMPLE> rowBuffer;
-    const bool decoded =
-        Decode(info, errors, bytes.data(), bytes.size(), fitWidth, fitHeight, image, rowBuffer);
-    jpeg_destroy_decompress(&info);
-    if (!decoded) {
+    RgbImage image{decompressor.Width(), decompressor.Height(), {}};
+    try {
+        // Reserved, not filled: a file that claims a large picture and ends early costs only
+        // what it really held.
+        image.pixels.reserve(static_cast<std::size_t>(image.width) *
+                             static_cast<std::size_t>(image.height) * 3);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    if (!decompressor.ReadPixels(image.pixels)) {
         return std::nullopt;
     }
     return image;
 }
 
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth,
+                                   int fitHeight) {
+    return Decode(Source{bytes}, fitWidth, fitHeight);
+}
+
 std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth,
                                        int fitHeight) {
-    std::string bytes;
-    if (fileops::ReadWholeFile(nativePath.string(), bytes) != fileops::ReadResult::Read) {
+    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(nativePath.c_str(), "rbe"));
+    if (!file) {
         return std::nullopt;
     }
-    return DecodeJpeg(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
-                      fitWidth, fitHeight);
+    return Decode(Source{{}, file.get()}, fitWidth, fitHeight);
 }
 
 } // namespace tmt::platform

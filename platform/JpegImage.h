@@ -8,18 +8,28 @@
 
 namespace tmt::platform {
 
-// A decoded picture: rows of RGB triples, tightly packed.
+// A decoded picture: rows of RGB triples, tightly packed (width * 3 bytes a row).
 struct RgbImage {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> pixels;
 };
 
-// Decodes a JPEG through libjpeg. With a fit box, the picture is decoded at the smallest DCT scale
-// that still covers the box on its limiting side, so a large photo never costs a full-size buffer.
-// Every failure (not a JPEG, truncated, corrupt, over 100 megapixels) gives nothing.
+// Decodes a JPEG (grayscale, YCbCr, RGB, CMYK or YCCK; baseline or progressive) through libjpeg.
+//
+// With a fit box (both sides above 0) the picture is decoded at the smallest DCT scale N/8
+// (N = 1..16) whose output still reaches the box on the side that limits when the picture is
+// fitted into it keeping its proportions; the caller scales the rest of the way. So a large photo
+// decoded for a small control never costs a full-size buffer. Without a fit box the picture comes
+// at its own size.
+//
+// Every failure gives nothing: not a JPEG, corrupt, cut short (also when only the end marker is
+// missing), a header claiming over 100 megapixels, more than 100 scans.
 std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth = 0,
                                    int fitHeight = 0);
+
+// The same for a file, read as it is decoded rather than loaded whole. A path that cannot be
+// opened or read also gives nothing.
 std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth = 0,
                                        int fitHeight = 0);
 

@@ -12,7 +12,8 @@ for corpus in fuzz/corpus/*/; do
     work=$(mktemp -d)
     cp -r "$corpus". "$work/"
     echo "fuzzing $name for ${seconds}s"
-    "build-fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 "$work" 2>&1 |
-        tail -n 20
+    mkdir -p build-fuzz/artifacts
+    "build-fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix="$PWD/build-fuzz/artifacts/$name-" "$work" 2>&1 | tail -n 20
     rm -rf "$work"
 done

@@ -89,7 +89,11 @@ IniText::IniText(std::string_view fileBytes) {
     } else if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
         encoding_ = Encoding::Utf16Le;
         bom_ = kUtf16LeBom;
-        text_ = Utf16LeToUtf8(fileBytes.substr(kUtf16LeBom.size()));
+        const std::string_view units = fileBytes.substr(kUtf16LeBom.size());
+        text_ = Utf16LeToUtf8(units);
+        if (units.size() % 2 != 0) {
+            oddByte_ = units.back();
+        }
     } else {
         text_ = fileBytes;
     }
@@ -140,6 +144,10 @@ std::string IniText::Decoded(std::string_view raw) const {
 std::optional<std::string> IniText::Encoded(std::string_view utf8) const {
     if (encoding_ == Encoding::Windows1252) {
         return Utf8ToWindows1252(utf8);
+    }
+    // Text that is not UTF-8 has no faithful form in a UTF-8 or UTF-16 file.
+    if (SanitisedUtf8(utf8) != utf8) {
+        return std::nullopt;
     }
     return std::string(utf8);
 }
@@ -291,7 +299,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
 
 std::string IniText::Bytes() const {
     if (encoding_ == Encoding::Utf16Le) {
-        return bom_ + Utf8ToUtf16Le(text_);
+        return bom_ + Utf8ToUtf16Le(text_) + oddByte_;
     }
     return bom_ + text_;
 }

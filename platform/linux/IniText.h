@@ -48,6 +48,7 @@ private:
 
     Encoding encoding_ = Encoding::Windows1252;
     std::string bom_;
+    std::string oddByte_; // a UTF-16 file cut in the middle of a code unit keeps its last byte
     std::string newLine_ = "\r\n";
     std::string text_; // the working form: Windows-1252 or UTF-8 bytes, after the byte-order mark
     std::vector<Line> lines_;

@@ -18,7 +18,9 @@ namespace {
 class MappedFile {
 public:
     explicit MappedFile(const std::filesystem::path& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO in the file's place cannot hold the start-up forever; only
+        // a regular file is read.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             return;
         }

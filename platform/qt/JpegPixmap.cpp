@@ -1,25 +1,49 @@
 #include "platform/qt/JpegPixmap.h"
 
+#include <cstring>
+
 namespace tmt::ui {
 
 QImage ToQImage(const platform::RgbImage& image) {
-    const QImage view(image.pixels.data(), image.width, image.height, image.width * 3,
-                      QImage::Format_RGB888);
-    return view.copy();
+    QImage copy(image.width, image.height, QImage::Format_RGB888);
+    if (copy.isNull()) {
+        return {};
+    }
+    // Qt pads its rows to four bytes; the decoded rows are packed.
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(copy.scanLine(y), image.pixels.data() + static_cast<std::size_t>(y) * rowBytes,
+                    rowBytes);
+    }
+    return copy;
 }
 
 namespace {
-QImage Converted(const std::optional<platform::RgbImage>& decoded) {
-    return decoded ? ToQImage(*decoded) : QImage();
+
+// The decoder stops at the DCT scale just above the fit size; smooth scaling does the rest.
+QImage Fitted(const std::optional<platform::RgbImage>& decoded, QSize fit) {
+    if (!decoded) {
+        return {};
+    }
+    QImage image = ToQImage(*decoded);
+    if (image.isNull() || fit.isEmpty()) {
+        return image;
+    }
+    const QSize target = image.size().scaled(fit, Qt::KeepAspectRatio);
+    if (target == image.size()) {
+        return image;
+    }
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
 } // namespace
 
 QImage LoadJpegImage(const std::filesystem::path& nativePath, QSize fit) {
-    return Converted(platform::DecodeJpegFile(nativePath, fit.width(), fit.height()));
+    return Fitted(platform::DecodeJpegFile(nativePath, fit.width(), fit.height()), fit);
 }
 
 QImage LoadJpegImage(std::span<const std::uint8_t> bytes, QSize fit) {
-    return Converted(platform::DecodeJpeg(bytes, fit.width(), fit.height()));
+    return Fitted(platform::DecodeJpeg(bytes, fit.width(), fit.height()), fit);
 }
 
 } // namespace tmt::ui

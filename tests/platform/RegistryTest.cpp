@@ -4,6 +4,7 @@
 #include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +64,9 @@ TEST_F(RegistryTest, AbsentFileOrKeyDoesNotOpen) {
     EXPECT_FALSE(
         Open(std::string(kHeader) + "[Software\\\\Wow6432Node\\\\Other] 1\n\"A\"=\"1\"\n"));
     EXPECT_FALSE(Open(""));
+    std::filesystem::remove(prefix.Root() / "system.reg");
+    ASSERT_EQ(::mkfifo((prefix.Root() / "system.reg").c_str(), 0600), 0);
+    EXPECT_FALSE(registry.OpenKey("SOFTWARE\\\\TuneMora")) << "a FIFO neither blocks nor opens";
 }
 
 struct ValueCase {
