@@ -21,11 +21,6 @@ std::function<std::optional<std::string>()>& TestAnswer() {
     return answer;
 }
 
-QImage Fitted(const QImage& image, QSize box) {
-    return image.isNull() ? image
-                          : image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-}
-
 void AddPreview(QFileDialog& dialog) {
     auto* preview = new QLabel(&dialog);
     preview->setObjectName("picturePreview");
@@ -37,8 +32,7 @@ void AddPreview(QFileDialog& dialog) {
     }
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& file) {
-                         const QImage image =
-                             Fitted(LoadJpegImage(file.toStdString(), kPreviewBox), kPreviewBox);
+                         const QImage image = LoadJpegImage(file.toStdString(), kPreviewBox);
                          preview->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
                      });
 }
@@ -46,7 +40,7 @@ void AddPreview(QFileDialog& dialog) {
 } // namespace
 
 QImage LoadFittedPicture(const std::string& path, QSize box) {
-    return Fitted(LoadJpegImage(platform::ToNativePath(path), box), box);
+    return LoadJpegImage(platform::ToNativePath(path), box);
 }
 
 std::optional<std::string> OpenPicture(QWidget* owner) {
