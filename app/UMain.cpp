@@ -16,6 +16,7 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
 
 #include <QApplication>
@@ -111,6 +112,8 @@ void TFormMain::ConnectHandlers() {
     connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
     connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
     connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
+    connect(ui->bProfileManager, &QPushButton::clicked, this,
+            guard(&TFormMain::bProfileManagerClick));
     connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
     connect(ui->bRunSpecial, &QPushButton::clicked, this, guard(&TFormMain::bRunSpecialClick));
     // Escape presses the cancel button, as on a Windows form.
@@ -199,6 +202,10 @@ void TFormMain::bConfigClick() {
 
 void TFormMain::bRunSpecialClick() {
     ShowToolWindow(FRunSpecial, this);
+}
+
+void TFormMain::bProfileManagerClick() {
+    ShowToolWindow(FProfileManager, this);
 }
 
 void TFormMain::bRunClick() {

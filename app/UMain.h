@@ -42,6 +42,7 @@ private:
     void bExitClick();
     void bMaintenanceClick();
     void bConfigClick();
+    void bProfileManagerClick();
     void bAboutClick();
     void bRunSpecialClick();
     void ConnectHandlers();

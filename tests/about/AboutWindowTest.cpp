@@ -311,7 +311,9 @@ TEST_F(AboutWindowTest, MainWindowOpensAFreshWindowEachTime) {
             QTest::qWait(20);
             QTest::keyClick(about, Qt::Key_Escape);
         });
-        QTimer::singleShot(5000, [] {
+        // Tied to this scope, so that it cannot close a later test's window.
+        const QObject scope;
+        QTimer::singleShot(5000, &scope, [] {
             if (QWidget* stuck = QApplication::activeModalWidget()) {
                 stuck->close();
             }

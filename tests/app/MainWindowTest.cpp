@@ -215,7 +215,11 @@ TEST_F(MainWindowTest, RunStartsTheGameThroughWineFromItsFolder) {
 // Runs the event loop until the program is told to end, or fails after a while.
 bool EndsTheProgram(const std::function<void()>& action) {
     QTimer::singleShot(0, action);
-    QTimer::singleShot(5000, [] { QApplication::exit(99); });
+    // The safety net is stopped with the loop, so it cannot end a later test's event loop.
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QApplication::exit(99); });
+    safety.start(5000);
     return QApplication::exec() == 0;
 }
 

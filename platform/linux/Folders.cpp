@@ -1,0 +1,126 @@
+#include "platform/Folders.h"
+
+#include "platform/PathMap.h"
+#include "platform/Text.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <memory>
+
+namespace tmt::platform {
+
+namespace {
+
+// Wine keeps the DOS attributes of a file in this attribute, as text such as "0x22".
+constexpr char kDosAttributes[] = "user.DOSATTRIB";
+constexpr unsigned long kHidden = 0x2;
+constexpr unsigned long kSystem = 0x4;
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string_view WithoutTrailingSeparators(std::string_view path) {
+    while (!path.empty() && IsSeparator(path.back())) {
+        path.remove_suffix(1);
+    }
+    return path;
+}
+
+std::string_view LastComponent(std::string_view path) {
+    const std::size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, also with an extension.
+bool IsDeviceName(std::string_view name) {
+    const std::string base = UpperAscii(name.substr(0, name.find('.')));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") {
+        return true;
+    }
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+bool HasHiddenOrSystemAttribute(const std::string& nativePath) {
+    std::array<char, 64> value{};
+    const ssize_t size =
+        ::getxattr(nativePath.c_str(), kDosAttributes, value.data(), value.size() - 1);
+    if (size <= 0) {
+        return false;
+    }
+    char* end = nullptr;
+    const unsigned long attributes = std::strtoul(value.data(), &end, 16);
+    return end != value.data() && (attributes & (kHidden | kSystem)) != 0;
+}
+
+bool IsFolder(const std::string& nativePath, unsigned char type) {
+    if (type == DT_DIR) {
+        return true;
+    }
+    if (type != DT_LNK && type != DT_UNKNOWN) {
+        return false;
+    }
+    struct stat info {};
+    return ::stat(nativePath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsValidWindowsName(std::string_view name) {
+    if (name.empty() || name.back() == ' ' || name.back() == '.') {
+        return false;
+    }
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !IsDeviceName(name);
+}
+
+} // namespace
+
+bool CreateDirectory(std::string_view path) {
+    const std::string_view folder = WithoutTrailingSeparators(path);
+    if (!IsValidWindowsName(LastComponent(folder))) {
+        return false;
+    }
+    return ::mkdir(ToNativePath(folder).c_str(), 0777) == 0;
+}
+
+bool RemoveDirectory(std::string_view path) {
+    return ::rmdir(ToNativePath(WithoutTrailingSeparators(path)).c_str()) == 0;
+}
+
+bool IsSymbolicLink(std::string_view path) {
+    struct stat info {};
+    return ::lstat(ToNativePath(WithoutTrailingSeparators(path)).c_str(), &info) == 0 &&
+           S_ISLNK(info.st_mode);
+}
+
+std::vector<std::string> ListVisibleFolders(std::string_view folder) {
+    const std::string native = ToNativePath(WithoutTrailingSeparators(folder)).string();
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.c_str()), ::closedir);
+    std::vector<std::string> names;
+    if (!dir) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        // Wine hides every name that begins with a dot, "." and ".." included.
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        const std::string entryPath = native + '/' + entry->d_name;
+        if (IsFolder(entryPath, entry->d_type) && !HasHiddenOrSystemAttribute(entryPath)) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    return names;
+}
+
+} // namespace tmt::platform

@@ -1,0 +1,67 @@
+#include "platform/qt/PictureDialog.h"
+
+#include "platform/PathMap.h"
+#include "platform/qt/JpegPixmap.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPixmap>
+
+namespace tmt::ui {
+
+namespace {
+
+constexpr QSize kPreviewBox(160, 160);
+// The type box shows the description alone, "JPEG Image File " with its closing blank.
+constexpr char kJpegFilter[] = "JPEG Image File (*.jpg *.jpeg)";
+
+std::function<std::optional<std::string>()>& TestAnswer() {
+    static std::function<std::optional<std::string>()> answer;
+    return answer;
+}
+
+void AddPreview(QFileDialog& dialog) {
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName("picturePreview");
+    preview->setFixedSize(kPreviewBox);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        grid->addWidget(preview, 1, grid->columnCount(), Qt::AlignTop);
+    }
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                     [preview](const QString& file) {
+                         const QImage image = LoadJpegImage(file.toStdString(), kPreviewBox);
+                         preview->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
+                     });
+}
+
+} // namespace
+
+QImage LoadFittedPicture(const std::string& path, QSize box) {
+    return LoadJpegImage(platform::ToNativePath(path), box);
+}
+
+std::optional<std::string> OpenPicture(QWidget* owner) {
+    if (TestAnswer()) {
+        return TestAnswer()();
+    }
+    QFileDialog dialog(owner);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(kJpegFilter);
+    dialog.setSizeGripEnabled(true);
+    AddPreview(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return platform::ToWindowsPath(dialog.selectedFiles().constFirst().toStdString());
+}
+
+void SetPictureDialogForTesting(std::function<std::optional<std::string>()> answer) {
+    TestAnswer() = std::move(answer);
+}
+
+} // namespace tmt::ui

@@ -1,0 +1,109 @@
+#include "profiles/UProfile.h"
+#include "ui_UProfile.h"
+
+#include "platform/Error.h"
+#include "platform/qt/HandlerGuard.h"
+#include "platform/qt/ModalResult.h"
+#include "platform/qt/PictureDialog.h"
+#include "platform/qt/WindowPosition.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+
+TFProfile* FProfile = nullptr;
+
+namespace {
+
+constexpr QSize kAvatarBox(100, 100);
+
+} // namespace
+
+TFProfile::TFProfile(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                         Qt::WindowTitleHint),
+      ui(std::make_unique<Ui::TFProfile>()) {
+    ui->setupUi(this);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    Setavatar1 = PopupMenu1->addAction(QStringLiteral("Set avatar"));
+    Setavatar1->setObjectName("Setavatar1");
+    N1 = PopupMenu1->addSeparator();
+    N1->setObjectName("N1");
+    RemoveAvatar = PopupMenu1->addAction(QStringLiteral("Remove avatar"));
+    RemoveAvatar->setObjectName("RemoveAvatar");
+
+    const auto guarded = [this](void (TFProfile::*handler)()) {
+        return [this, handler] {
+            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
+        };
+    };
+    connect(ui->Button3, &QPushButton::clicked, this, guarded(&TFProfile::Setavatar1Click));
+    connect(Setavatar1, &QAction::triggered, this, guarded(&TFProfile::Setavatar1Click));
+    connect(ui->Button4, &QPushButton::clicked, this, guarded(&TFProfile::RemoveAvatarClick));
+    connect(RemoveAvatar, &QAction::triggered, this, guarded(&TFProfile::RemoveAvatarClick));
+    connect(ui->Button1, &QPushButton::clicked, this, guarded(&TFProfile::Button1Click));
+    connect(ui->Button2, &QPushButton::clicked, this, [this] { done(tmt::ui::mrYes); });
+    connect(ui->iAvatar, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(ui->iAvatar->mapToGlobal(at)); });
+    ui->iAvatar->installEventFilter(this);
+
+    ui->eName->setFocus();
+    adjustSize();
+    tmt::ui::CentreOnScreen(*this);
+}
+
+TFProfile::~TFProfile() = default;
+
+void TFProfile::reject() {
+    done(tmt::ui::mrCancel);
+}
+
+bool TFProfile::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->iAvatar && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        tmt::ui::Guarded(this, [this] { iAvatarDblClick(); });
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TFProfile::LoadAvatar(const std::string& path) {
+    const QImage picture = tmt::ui::LoadFittedPicture(path, kAvatarBox);
+    if (picture.isNull()) {
+        return false;
+    }
+    ui->iAvatar->setPixmap(QPixmap::fromImage(picture));
+    return true;
+}
+
+void TFProfile::iAvatarDblClick() {
+    Setavatar1Click();
+}
+
+void TFProfile::Setavatar1Click() {
+    const std::optional<std::string> picked = tmt::ui::OpenPicture(this);
+    if (!picked) {
+        return;
+    }
+    // The path is kept even when the picture cannot be shown: saving then stores that file.
+    AvatarPath = *picked;
+    if (!LoadAvatar(AvatarPath)) {
+        throw tmt::Error("Cannot load picture \"" + AvatarPath + "\": not a readable JPEG file");
+    }
+}
+
+void TFProfile::RemoveAvatarClick() {
+    // Without a stored avatar there is nothing to remove from the profile, and a picture picked
+    // in this session stays.
+    if (SetAvatar.empty()) {
+        return;
+    }
+    ui->iAvatar->clear();
+    AvatarPath.clear();
+}
+
+void TFProfile::Button1Click() {
+    done(tmt::ui::mrCancel);
+}

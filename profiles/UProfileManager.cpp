@@ -1,0 +1,240 @@
+#include "profiles/UProfileManager.h"
+#include "ui_UProfile.h"
+#include "ui_UProfileManager.h"
+
+#include "app/UMain.h"
+#include "platform/Error.h"
+#include "platform/Text.h"
+#include "platform/qt/HandlerGuard.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ModalResult.h"
+#include "platform/qt/WindowPosition.h"
+#include "profiles/ProfileStore.h"
+#include "profiles/UProfile.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+TFProfileManager* FProfileManager = nullptr;
+
+namespace {
+
+using tmt::ui::MessageBox;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+// Releases the profile file's accessor when an add or modify operation ends, however it ends.
+class ReleaseAtEnd {
+public:
+    explicit ReleaseAtEnd(std::unique_ptr<tmt::IniFile>& ini) : ini_(ini) {}
+    ~ReleaseAtEnd() { ini_.reset(); }
+    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
+    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
+
+private:
+    std::unique_ptr<tmt::IniFile>& ini_;
+};
+
+} // namespace
+
+TFProfileManager::TFProfileManager(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TFProfileManager>()) {
+    ui->setupUi(this);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    const auto guarded = [this](void (TFProfileManager::*handler)()) {
+        return [this, handler] {
+            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
+        };
+    };
+    connect(ui->bAdd, &QPushButton::clicked, this, guarded(&TFProfileManager::bAddClick));
+    connect(ui->bModyfi, &QPushButton::clicked, this, guarded(&TFProfileManager::bModyfiClick));
+    connect(ui->bDel, &QPushButton::clicked, this, guarded(&TFProfileManager::bDelClick));
+    connect(ui->bExit, &QPushButton::clicked, this, guarded(&TFProfileManager::bExitClick));
+    ui->lbSupport->installEventFilter(this);
+    ui->lbSupport->viewport()->installEventFilter(this);
+    ui->lbSupport->setFocus();
+    tmt::ui::Guarded(this, [this] { FormCreate(); });
+    adjustSize();
+    tmt::ui::CentreOnScreen(*this);
+}
+
+TFProfileManager::~TFProfileManager() = default;
+
+void TFProfileManager::reject() {
+    done(tmt::ui::mrCancel);
+}
+
+bool TFProfileManager::eventFilter(QObject* watched, QEvent* event) {
+    // The list answers a double-click anywhere in it, also below its last entry, and a release
+    // of the Delete key whatever modifiers are held.
+    if (watched == ui->lbSupport->viewport() && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        tmt::ui::Guarded(this, [this] { lbSupportDblClick(); });
+        return true;
+    }
+    if (watched == ui->lbSupport && event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && !key->isAutoRepeat()) {
+            ui->bDel->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFProfileManager::FormCreate() {
+    ListProfiles();
+}
+
+void TFProfileManager::ListProfiles() {
+    ui->lbProfiles->clear();
+    ui->lbSupport->clear();
+    for (const tmt::ListedProfile& profile : tmt::ListProfiles(FormMain->InstallDir)) {
+        ui->lbSupport->addItem(Q(profile.displayName));
+        // The folder's name is kept byte for byte as well: one that is not valid UTF-8 would not
+        // come back the same from its displayed text.
+        auto* folder = new QListWidgetItem(Q(profile.folderName), ui->lbProfiles);
+        folder->setData(Qt::UserRole, QByteArray::fromStdString(profile.folderName));
+    }
+    if (ui->lbSupport->count() > 0) {
+        ui->lbSupport->setCurrentRow(0);
+        ui->lbProfiles->setCurrentRow(0);
+    }
+}
+
+int TFProfileManager::SelectedPosition() const {
+    const QList<QListWidgetItem*> selected = ui->lbSupport->selectedItems();
+    return selected.isEmpty() ? -1 : ui->lbSupport->row(selected.constFirst());
+}
+
+std::string TFProfileManager::SelectedFolder() const {
+    const int position = SelectedPosition();
+    if (position < 0 || position >= ui->lbProfiles->count()) {
+        throw tmt::Error("List index out of bounds (" + std::to_string(position) + ")");
+    }
+    return ui->lbProfiles->item(position)->data(Qt::UserRole).toByteArray().toStdString();
+}
+
+void TFProfileManager::WithEditor(const std::function<void()>& operation) {
+    auto editor = std::make_unique<TFProfile>(this);
+    FProfile = editor.get();
+    const auto finish = [this, &editor] {
+        FProfile = nullptr;
+        editor.reset();
+        ListProfiles();
+    };
+    try {
+        operation();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void TFProfileManager::bAddClick() {
+    WithEditor([this] {
+        if (FProfile->exec() != tmt::ui::mrYes) {
+            return;
+        }
+        const std::string typed = S(FProfile->Controls()->eName->text());
+        ProfilePath = tmt::ProfileFilePath(FormMain->InstallDir, typed);
+        const std::string upperTyped = tmt::UpperAscii(typed);
+        for (int i = 0; i < ui->lbSupport->count(); ++i) {
+            if (tmt::UpperAscii(S(ui->lbSupport->item(i)->text())) == upperTyped) {
+                MessageBox::Plain(this, QStringLiteral("Cannot create this profile because there "
+                                                       "already exists profile with this name"));
+                return;
+            }
+        }
+        const std::optional<std::string> created =
+            tmt::CreateProfileFolder(FormMain->InstallDir, typed);
+        if (!created) {
+            MessageBox::Plain(this, QString::fromUtf8(tmt::kSeparatorInName));
+            return;
+        }
+        ProfilePath = *created;
+        ProfileIni = std::make_unique<tmt::IniFile>(ProfilePath);
+        const ReleaseAtEnd release(ProfileIni);
+        SaveProfile();
+    });
+}
+
+void TFProfileManager::bModyfiClick() {
+    WithEditor([this] {
+        const std::string folder = SelectedFolder();
+        ProfilePath = tmt::ProfileFilePath(FormMain->InstallDir, folder);
+        ProfileIni = std::make_unique<tmt::IniFile>(ProfilePath);
+        const ReleaseAtEnd release(ProfileIni);
+
+        const tmt::LoadedProfile loaded = tmt::LoadProfile(*ProfileIni);
+        Ui::TFProfile& controls = *FProfile->Controls();
+        if (loaded.name) {
+            controls.eName->setText(Q(*loaded.name));
+        }
+        if (loaded.login) {
+            controls.eLogin->setText(Q(*loaded.login));
+        }
+        if (loaded.avatar) {
+            FProfile->SetAvatar = *loaded.avatar;
+        }
+        if (!FProfile->SetAvatar.empty()) {
+            FProfile->AvatarPath = tmt::AvatarPath(ProfilePath, FProfile->SetAvatar);
+            if (!FProfile->LoadAvatar(FProfile->AvatarPath)) {
+                FProfile->SetAvatar.clear();
+                FProfile->AvatarPath.clear();
+                MessageBox::Plain(this, QStringLiteral("Cannot load avatar."));
+            }
+        }
+        controls.cbLocked->setChecked(tmt::IsLocked(loaded.locked.value_or("")));
+
+        if (FProfile->exec() == tmt::ui::mrYes) {
+            SaveProfile();
+        }
+    });
+}
+
+void TFProfileManager::lbSupportDblClick() {
+    bModyfiClick();
+}
+
+void TFProfileManager::SaveProfile() {
+    const Ui::TFProfile& controls = *FProfile->Controls();
+    const tmt::ProfileValues values{S(controls.eName->text()), S(controls.eLogin->text()),
+                                    controls.cbLocked->isChecked(), FProfile->AvatarPath};
+    if (!tmt::WriteProfile(*ProfileIni, values, FProfile->SetAvatar)) {
+        MessageBox::Plain(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
+    }
+}
+
+void TFProfileManager::bDelClick() {
+    const std::string folder = SelectedFolder();
+    const int answer = MessageBox::Typed(this, MessageBox::Kind::Warning,
+                                         "Sure to delete profile \"" + Q(folder) +
+                                             "\" from HDD ? This is cannot be undone! Be warned !",
+                                         MessageBox::Yes | MessageBox::No, MessageBox::Yes);
+    if (answer != tmt::ui::mrYes) {
+        return;
+    }
+    const int position = SelectedPosition();
+    tmt::DeleteProfile(FormMain->InstallDir, folder,
+                       [](const std::string& path) { FormMain->CleanupDir(path); });
+    ListProfiles();
+    // The entry that followed the deleted one takes its place; after the last one, the new last.
+    const int count = ui->lbSupport->count();
+    if (count > 0) {
+        ui->lbSupport->setCurrentRow(std::min(position, count - 1));
+    }
+}
+
+void TFProfileManager::bExitClick() {
+    done(tmt::ui::mrCancel);
+}

@@ -1,0 +1,279 @@
+#include "tests/profiles/AvatarFiles.h"
+#include "tests/profiles/ProfileWindowTest.h"
+
+#include "platform/qt/ModalResult.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::test::MakeJpeg;
+using tmt::test::ReadFile;
+using tmt::test::WriteFile;
+using tmt::ui::MessageBox;
+using Editor = Ui::TFProfile;
+
+class ProfileDialogTest : public tmt::test::ProfileWindowTest {
+protected:
+    void SetUp() override {
+        ProfileWindowTest::SetUp();
+        WriteFile(game / "red.jpg", red);
+        WriteFile(game / "blue.jpeg", blue);
+    }
+    void MakeBobWithAvatar() {
+        MakeProfile("Bob",
+                    "[profile]\r\nname=Bob\r\nlogin=b\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+        WriteFile(profiles / "Bob" / "avatar.jpg", old);
+    }
+    bool Modify(const std::function<void(TFProfile&, Editor&)>& inEditor) {
+        OpenManager();
+        return WithEditor([this] { Click(Get<QPushButton>("bModyfi")); }, inEditor);
+    }
+    bool Add(const std::function<void(TFProfile&, Editor&)>& inEditor) {
+        OpenManager();
+        return WithEditor([this] { Click(Get<QPushButton>("bAdd")); }, inEditor);
+    }
+    static bool ShowsPicture(const Editor& e) { return !e.iAvatar->pixmap().isNull(); }
+
+    const std::string red = MakeJpeg(120, 80);
+    const std::string blue = MakeJpeg(64, 64, tmt::test::JpegKind::Progressive);
+    const std::string old = MakeJpeg(100, 100, tmt::test::JpegKind::Gray);
+};
+
+TEST_F(ProfileDialogTest, DefinitionMatchesTheGamesTool) {
+    TFProfile dialog;
+    const Editor& e = *dialog.Controls();
+    EXPECT_EQ(dialog.windowTitle(), "Profile");
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinMaxButtonsHint));
+    EXPECT_EQ(dialog.findChild<QGroupBox*>("GroupBox1")->title(), "Avatar (100x100)");
+    EXPECT_EQ(dialog.findChild<QGroupBox*>("GroupBox2")->title(), "Settings");
+    EXPECT_EQ(e.Label1->text(), "Name:");
+    EXPECT_EQ(e.Label2->text(), "Login:");
+    EXPECT_EQ(e.cbLocked->text(), "Locked");
+    EXPECT_EQ(e.cbLocked->property("hint").toString(),
+              "Locked mean that profile cannot be delete from game.");
+    EXPECT_TRUE(e.cbLocked->toolTip().isEmpty());
+    EXPECT_EQ(e.iAvatar->toolTip(), "Click to select an avatar");
+    EXPECT_EQ(e.iAvatar->size(), QSize(100, 100));
+    EXPECT_EQ(e.Button3->text(), "Set");
+    EXPECT_EQ(e.Button4->text(), "Remove");
+    EXPECT_EQ(e.Button2->text(), "Save");
+    EXPECT_TRUE(e.Button2->isDefault());
+    EXPECT_EQ(e.Button1->text(), "Cancel");
+    EXPECT_TRUE(e.eName->text().isEmpty() && e.eLogin->text().isEmpty());
+    EXPECT_FALSE(e.cbLocked->isChecked());
+    EXPECT_TRUE(dialog.SetAvatar.empty() && dialog.AvatarPath.empty());
+
+    std::vector<QString> menu;
+    for (const QAction* action : dialog.findChild<QMenu*>("PopupMenu1")->actions()) {
+        menu.push_back(action->isSeparator() ? "-" : action->text());
+    }
+    EXPECT_EQ(menu, (std::vector<QString>{"Set avatar", "-", "Remove avatar"}));
+
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget(), e.eName);
+    std::vector<QString> chain;
+    for (int i = 0; i < 7; ++i) {
+        chain.push_back(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(chain, (std::vector<QString>{"eName", "eLogin", "cbLocked", "Button2", "Button1",
+                                           "Button3", "Button4"}));
+    const QSize size = dialog.size();
+    dialog.resize(size + QSize(50, 50));
+    EXPECT_EQ(dialog.size(), size);
+}
+
+TEST_F(ProfileDialogTest, SaveCancelEnterAndEscapeGiveTheirResults) {
+    struct Case {
+        const char* label;
+        std::function<void(TFProfile&, Editor&)> close;
+        int result;
+    };
+    const Case cases[] = {
+        {"Save", [](TFProfile&, Editor& e) { e.Button2->click(); }, tmt::ui::mrYes},
+        {"Enter in the name",
+         [](TFProfile&, Editor& e) { QTest::keyClick(e.eName, Qt::Key_Return); }, tmt::ui::mrYes},
+        {"Cancel", [](TFProfile&, Editor& e) { e.Button1->click(); }, tmt::ui::mrCancel},
+        {"Escape", [](TFProfile&, Editor& e) { QTest::keyClick(e.eLogin, Qt::Key_Escape); },
+         tmt::ui::mrCancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TFProfile dialog;
+        int result = -1;
+        EXPECT_TRUE(WithEditor([&] { result = dialog.exec(); }, c.close));
+        EXPECT_EQ(result, c.result);
+    }
+}
+
+TEST_F(ProfileDialogTest, PictureIsChosenByDoubleClickSetOrMenuButNotBySingleClick) {
+    TFProfile dialog;
+    const Editor& e = *dialog.Controls();
+    dialog.show();
+    const auto picks = [&](const std::function<void()>& gesture) {
+        AnswerPictures({std::nullopt});
+        gesture();
+        return picturesAsked;
+    };
+    EXPECT_EQ(picks([&] { QTest::mouseClick(e.iAvatar, Qt::LeftButton); }), 0);
+    EXPECT_EQ(picks([&] { QTest::mouseClick(e.iAvatar, Qt::RightButton); }), 0);
+    EXPECT_EQ(picks([&] { QTest::mouseDClick(e.iAvatar, Qt::LeftButton); }), 1);
+    EXPECT_EQ(picks([&] { e.Button3->click(); }), 1);
+    EXPECT_EQ(picks([&] { dialog.findChild<QAction*>("Setavatar1")->trigger(); }), 1);
+    EXPECT_FALSE(ShowsPicture(e));
+    EXPECT_TRUE(dialog.AvatarPath.empty());
+
+    AnswerPictures({"C:\\Games\\TuneMora\\red.jpg"});
+    QTest::mouseDClick(e.iAvatar, Qt::LeftButton);
+    EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\red.jpg");
+    EXPECT_EQ(e.iAvatar->pixmap().size(), QSize(100, 66));
+    EXPECT_TRUE(dialog.SetAvatar.empty());
+    EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(ProfileDialogTest, RemoveOnAddKeepsThePickedPictureAndSaveStoresIt) {
+    AnswerPictures({"C:\\Games\\TuneMora\\red.jpg"});
+    EXPECT_TRUE(Add([](TFProfile& dialog, Editor& e) {
+        e.eName->setText("Ann");
+        e.Button3->click();
+        e.Button4->click();
+        dialog.findChild<QAction*>("RemoveAvatar")->trigger();
+        EXPECT_TRUE(ShowsPicture(e));
+        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\red.jpg");
+        e.Button2->click();
+    }));
+    EXPECT_EQ(ReadFile(profiles / "Ann" / "avatar.jpg"), red);
+    EXPECT_EQ(ReadFile(profiles / "Ann" / "profile.prf"),
+              "[profile]\r\nname=Ann\r\nlogin=\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+    EXPECT_EQ(ReadFile(game / "red.jpg"), red);
+}
+
+TEST_F(ProfileDialogTest, RemoveThenSaveOnModifyDropsTheKeyAndTheFile) {
+    MakeBobWithAvatar();
+    EXPECT_TRUE(Modify([](TFProfile& dialog, Editor& e) {
+        EXPECT_TRUE(ShowsPicture(e));
+        EXPECT_EQ(dialog.SetAvatar, "avatar.jpg");
+        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\Profiles\\Bob\\avatar.jpg");
+        e.Button4->click();
+        EXPECT_FALSE(ShowsPicture(e));
+        EXPECT_TRUE(dialog.AvatarPath.empty());
+        EXPECT_EQ(dialog.SetAvatar, "avatar.jpg");
+        e.Button2->click();
+    }));
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"),
+              "[profile]\r\nname=Bob\r\nlogin=b\r\nlocked=no\r\n");
+    EXPECT_FALSE(fs::exists(profiles / "Bob" / "avatar.jpg"));
+}
+
+TEST_F(ProfileDialogTest, RemoveSetSaveStoresTheNewPicture) {
+    MakeBobWithAvatar();
+    AnswerPictures({"C:\\Games\\TuneMora\\blue.jpeg"});
+    EXPECT_TRUE(Modify([](TFProfile& dialog, Editor& e) {
+        dialog.findChild<QAction*>("RemoveAvatar")->trigger();
+        e.Button3->click();
+        EXPECT_TRUE(ShowsPicture(e));
+        e.Button2->click();
+    }));
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), blue);
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"),
+              "[profile]\r\nname=Bob\r\nlogin=b\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+    EXPECT_FALSE(fs::exists(profiles / "Bob" / "blue.jpeg"));
+}
+
+TEST_F(ProfileDialogTest, CancelAfterChangesLeavesTheDiskAsItWas) {
+    MakeBobWithAvatar();
+    const auto before = Disk();
+    AnswerPictures({"C:\\Games\\TuneMora\\red.jpg"});
+    EXPECT_TRUE(Modify([](TFProfile&, Editor& e) {
+        e.eName->setText("Robert");
+        e.cbLocked->setChecked(true);
+        e.Button3->click();
+        e.Button1->click();
+    }));
+    EXPECT_EQ(Disk(), before);
+    EXPECT_TRUE(Add([](TFProfile&, Editor& e) {
+        e.eName->setText("Ann");
+        QTest::keyClick(e.eName, Qt::Key_Escape);
+    }));
+    EXPECT_EQ(Disk(), before);
+}
+
+TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
+    WriteFile(game / "broken.jpg", red.substr(0, red.size() / 2));
+    MakeBobWithAvatar();
+    AnswerPictures({"C:\\Games\\TuneMora\\broken.jpg"});
+    EXPECT_TRUE(Modify([this](TFProfile& dialog, Editor& e) {
+        const QImage before = e.iAvatar->pixmap().toImage();
+        e.Button3->click();
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_EQ(shown[0].text,
+                  "Cannot load picture \"C:\\Games\\TuneMora\\broken.jpg\": not a readable JPEG "
+                  "file.");
+        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\broken.jpg");
+        EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
+        e.Button2->click();
+    }));
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), red.substr(0, red.size() / 2));
+}
+
+// The real picture dialog, driven through its widgets.
+TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGamesForm) {
+    std::optional<std::string> picked;
+    bool inspected = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || inspected) {
+            return;
+        }
+        inspected = true;
+        poll.stop();
+        EXPECT_EQ(dialog->nameFilters(), QStringList{"JPEG Image File (*.jpg *.jpeg)"});
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
+        EXPECT_TRUE(dialog->isSizeGripEnabled());
+        auto* preview = dialog->findChild<QLabel*>("picturePreview");
+        if (preview == nullptr) {
+            ADD_FAILURE() << "no preview";
+            dialog->reject();
+            return;
+        }
+        emit dialog->currentChanged(QString::fromStdString((game / "red.jpg").string()));
+        EXPECT_FALSE(preview->pixmap().isNull());
+        emit dialog->currentChanged(QString::fromStdString((game / "Tunemora.exe").string()));
+        EXPECT_TRUE(preview->pixmap().isNull());
+        // The name field takes the whole path, as a user may type it; the list's own
+        // selection depends on the folder having been read, which happens in the background.
+        dialog->findChild<QLineEdit*>("fileNameEdit")
+            ->setText(QString::fromStdString((game / "red.jpg").string()));
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog refused the file";
+            dialog->reject();
+        }
+    });
+    poll.start();
+    TFProfile owner;
+    picked = tmt::ui::OpenPicture(&owner);
+    EXPECT_TRUE(inspected);
+    EXPECT_EQ(picked, "C:\\Games\\TuneMora\\red.jpg");
+}
+
+} // namespace

@@ -1,0 +1,506 @@
+#include "tests/profiles/AvatarFiles.h"
+#include "tests/profiles/ProfileWindowTest.h"
+
+#include "platform/Random.h"
+#include "platform/qt/ModalResult.h"
+#include "profiles/ProfileStore.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::test::JpegKind;
+using tmt::test::MakeJpeg;
+using tmt::test::ReadFile;
+using tmt::test::WriteFile;
+using tmt::ui::MessageBox;
+using Editor = Ui::TFProfile;
+
+class ProfileManagerTest : public tmt::test::ProfileWindowTest {
+protected:
+    void TearDown() override {
+        tmt::SetRandomSequenceForTesting({});
+        ProfileWindowTest::TearDown();
+    }
+    void Press(const char* button) { Click(Get<QPushButton>(button)); }
+    // Adds a profile through the editor with the typed name; true when the editor was shown.
+    bool AddNamed(const QString& name) {
+        return WithEditor([this] { Press("bAdd"); },
+                          [&](TFProfile&, Editor& e) {
+                              e.eName->setText(name);
+                              e.Button2->click();
+                          });
+    }
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const auto& shown : Shown()) {
+            texts.push_back(shown.text);
+        }
+        return texts;
+    }
+    void Select(int row) { List().setCurrentRow(row); }
+    int Selected() const {
+        const auto items = List().selectedItems();
+        return items.isEmpty() ? -1 : List().row(items.constFirst());
+    }
+    void DoubleClickList() {
+        QTest::mouseDClick(List().viewport(), Qt::LeftButton, {}, QPoint(10, 150));
+    }
+};
+
+TEST_F(ProfileManagerTest, DefinitionMatchesTheGamesTool) {
+    TFProfileManager& window = OpenManager();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(window.windowTitle(), "Profile Manager");
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(Get<QGroupBox>("GroupBox1")->title(), "Profile list");
+    EXPECT_EQ(Get<QGroupBox>("GroupBox2")->title(), "Operations");
+    EXPECT_EQ(Get<QPushButton>("bAdd")->text(), "Add");
+    EXPECT_EQ(Get<QPushButton>("bModyfi")->text(), "Modify");
+    EXPECT_EQ(Get<QPushButton>("bDel")->text(), "Delete");
+    EXPECT_EQ(Get<QPushButton>("bExit")->text(), "Exit");
+    EXPECT_TRUE(Get<QPushButton>("bExit")->isDefault());
+    EXPECT_FALSE(Get<QListWidget>("lbProfiles")->isVisible());
+    EXPECT_EQ(List().selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(QApplication::focusWidget(), &List());
+    std::vector<QString> chain;
+    for (int i = 0; i < 5; ++i) {
+        chain.push_back(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(chain, (std::vector<QString>{"lbSupport", "bAdd", "bDel", "bModyfi", "bExit"}));
+    const QSize size = window.size();
+    window.resize(size + QSize(40, 40));
+    EXPECT_EQ(window.size(), size);
+}
+
+TEST_F(ProfileManagerTest, ListShowsDisplayNamesAndKeepsFoldersInStep) {
+    MakeProfile("a1", "[profile]\r\nname=Alice\r\n");
+    MakeProfile("b2", "[profile]\r\nname=\r\n");
+    fs::create_directory(profiles / "c3");
+    WriteFile(profiles / "note.txt", "x");
+    OpenManager();
+    const std::map<QString, QString> expected = {
+        {"a1", "Alice"}, {"b2", ""}, {"c3", "Error - Name not found"}};
+    const auto folders = Folders();
+    const auto names = Names();
+    ASSERT_EQ(folders.size(), 3u);
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        EXPECT_EQ(names[i], expected.at(folders[i]));
+    }
+    EXPECT_EQ(Selected(), 0);
+    EXPECT_EQ(Get<QListWidget>("lbProfiles")->currentRow(), 0);
+}
+
+TEST_F(ProfileManagerTest, EmptyListRefusesEveryOperationOnASelection) {
+    WriteFile(profiles / "stray.prf", "[profile]\r\nname=x\r\n");
+    OpenManager();
+    ASSERT_EQ(List().count(), 0);
+    const auto before = Disk();
+    const std::pair<const char*, std::function<void()>> gestures[] = {
+        {"Modify",
+         [this] {
+             Press("bModyfi");
+         }},
+        {"double-click",
+         [this] {
+             DoubleClickList();
+         }},
+        {"Delete",
+         [this] {
+             Press("bDel");
+         }},
+        {"Delete key",
+         [this] {
+             QTest::keyClick(&List(), Qt::Key_Delete);
+         }},
+        {"Shift+Delete key",
+         [this] {
+             QTest::keyClick(&List(), Qt::Key_Delete, Qt::ShiftModifier);
+         }},
+    };
+    for (const auto& [label, gesture] : gestures) {
+        SCOPED_TRACE(label);
+        tmt::ui::MessageBox::SetNextAnswer(tmt::ui::mrYes);
+        EXPECT_FALSE(WithEditor(gesture, [](TFProfile&, Editor& e) { e.Button2->click(); }));
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_TRUE(shown[0].text.startsWith("List index out of bounds (-1)"))
+            << shown[0].text.toStdString();
+        EXPECT_EQ(FProfile, nullptr);
+        EXPECT_EQ(Disk(), before);
+    }
+    MessageBox::TakeShown();
+    EXPECT_TRUE(AddNamed("First"));
+    EXPECT_EQ(Names(), std::vector<QString>{"First"});
+}
+
+TEST_F(ProfileManagerTest, EnterInTheListAndEscapeCloseTheWindow) {
+    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        TFProfileManager& window = OpenManager();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        bool editorShown = WithEditor([this, key] { QTest::keyClick(&List(), key); },
+                                      [](TFProfile&, Editor& e) { e.Button1->click(); });
+        EXPECT_FALSE(editorShown);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(window.result(), tmt::ui::mrCancel);
+    }
+    TFProfileManager& window = OpenManager();
+    Press("bExit");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), tmt::ui::mrCancel);
+}
+
+TEST_F(ProfileManagerTest, DuplicateNamesAreRefusedInAnyMixOfAToZCase) {
+    MakeProfile("p1", "[profile]\r\nname=Bob Smith\r\n");
+    // Without a byte order mark the game's files are in the Windows code page: C4 is Ä.
+    MakeProfile("p2", "[profile]\r\nname=\xc4nne\r\n");
+    OpenManager();
+    const auto before = Disk();
+    for (const QString& typed : {QString("Bob Smith"), QString("bOB sMITH"), QString("BOB SMITH"),
+                                 QString::fromUtf8("\xc3\x84NNE")}) {
+        SCOPED_TRACE(typed.toStdString());
+        EXPECT_TRUE(AddNamed(typed));
+        EXPECT_EQ(Texts(), std::vector<QString>{"Cannot create this profile because there "
+                                                "already exists profile with this name"});
+        EXPECT_EQ(Disk(), before);
+    }
+    for (const QString& typed : {QString::fromUtf8("\xc3\xa4nne"), QString("Bob  Smith")}) {
+        SCOPED_TRACE(typed.toStdString());
+        EXPECT_TRUE(AddNamed(typed));
+        EXPECT_TRUE(Texts().empty());
+        EXPECT_TRUE(fs::exists(profiles / typed.toStdString() / "profile.prf"));
+    }
+    EXPECT_EQ(List().count(), 4);
+}
+
+TEST_F(ProfileManagerTest, TheNotFoundTextIsANameWhileSuchAProfileIsListed) {
+    fs::create_directory(profiles / "Broken");
+    OpenManager();
+    EXPECT_TRUE(AddNamed("error - name NOT found"));
+    EXPECT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(Folders(), std::vector<QString>{"Broken"});
+
+    fs::remove(profiles / "Broken");
+    OpenManager();
+    EXPECT_TRUE(AddNamed("Error - Name not found"));
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(Folders(), std::vector<QString>{"Error - Name not found"});
+}
+
+TEST_F(ProfileManagerTest, NameOfAnExistingFolderGetsANumberedFolderAndBothAreListed) {
+    MakeProfile("Bob", "[profile]\r\nname=Robert\r\n");
+    OpenManager();
+    tmt::SetRandomSequenceForTesting({1234});
+    EXPECT_TRUE(AddNamed("Bob"));
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_EQ(ReadFile(profiles / "Bob1234" / "profile.prf"),
+              "[profile]\r\nname=Bob\r\nlogin=\r\nlocked=no\r\n");
+    auto names = Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<QString>{"Bob", "Robert"}));
+}
+
+TEST_F(ProfileManagerTest, CancelWritesNothingRebuildsAndSelectsTheFirst) {
+    MakeProfile("a", "[profile]\r\nname=A\r\n");
+    MakeProfile("b", "[profile]\r\nname=B\r\n");
+    OpenManager();
+    const auto before = Disk();
+    for (const char* button : {"bAdd", "bModyfi"}) {
+        SCOPED_TRACE(button);
+        Select(1);
+        fs::create_directory(profiles / (std::string("new-") + button));
+        EXPECT_TRUE(WithEditor([&] { Press(button); },
+                               [](TFProfile&, Editor& e) {
+                                   e.eName->setText("Changed");
+                                   e.Button1->click();
+                               }));
+        EXPECT_EQ(Selected(), 0);
+        EXPECT_EQ(List().count(), 3) << "the list was read again";
+        fs::remove(profiles / (std::string("new-") + button));
+    }
+    EXPECT_EQ(Disk(), before);
+}
+
+TEST_F(ProfileManagerTest, ModifyFillsTheEditorAndWritesOnlyWhatItHolds) {
+    MakeProfile("m", "[profile]\r\nname=Mia\r\nlogin=mia7\r\nlocked=YES\r\nextra=kept\r\n");
+    MakeProfile("z", "[profile]\r\nname=Zoe\r\nlocked=yes\r\n");
+    OpenManager();
+    const int mia = Folders()[0] == "m" ? 0 : 1;
+    Select(mia);
+    EXPECT_TRUE(WithEditor([this] { DoubleClickList(); },
+                           [](TFProfile& dialog, Editor& e) {
+                               EXPECT_EQ(&dialog, FProfile);
+                               EXPECT_EQ(e.eName->text(), "Mia");
+                               EXPECT_EQ(e.eLogin->text(), "mia7");
+                               EXPECT_FALSE(e.cbLocked->isChecked());
+                               EXPECT_TRUE(dialog.SetAvatar.empty());
+                               e.eName->setText("Zoe");
+                               e.Button2->click();
+                           }));
+    EXPECT_EQ(ReadFile(profiles / "m" / "profile.prf"),
+              "[profile]\r\nname=Zoe\r\nlogin=mia7\r\nlocked=no\r\nextra=kept\r\n");
+    EXPECT_EQ(Names(), (std::vector<QString>{"Zoe", "Zoe"}));
+    Select(1 - mia);
+    EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                           [](TFProfile&, Editor& e) {
+                               EXPECT_TRUE(e.cbLocked->isChecked());
+                               EXPECT_TRUE(e.eLogin->text().isEmpty());
+                               e.Button1->click();
+                           }));
+}
+
+TEST_F(ProfileManagerTest, DeletionAsksWithTheFolderNameAndSelectsTheFollowingEntry) {
+    for (const char* folder : {"f1", "f2", "f3", "f4"}) {
+        MakeProfile(folder, std::string("[profile]\r\nname=N") + folder + "\r\nlocked=yes\r\n");
+    }
+    WriteFile(profiles / "f2" / "sub" / "replay.dat", "r");
+    OpenManager();
+    const auto order = Folders();
+    Select(1);
+    MessageBox::SetNextAnswer(tmt::ui::mrNo);
+    Press("bDel");
+    auto shown = Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Warning);
+    EXPECT_EQ(shown[0].buttons, MessageBox::Yes | MessageBox::No);
+    EXPECT_EQ(shown[0].defaultButton, MessageBox::Yes);
+    EXPECT_EQ(shown[0].text, "Sure to delete profile \"" + order[1] +
+                                 "\" from HDD ? This is cannot be undone! Be warned !");
+    EXPECT_EQ(Folders(), order);
+
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    Press("bDel");
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_FALSE(fs::exists(profiles / order[1].toStdString()));
+    EXPECT_EQ(Folders(), (std::vector<QString>{order[0], order[2], order[3]}));
+    EXPECT_EQ(Selected(), 1);
+
+    const std::pair<Qt::KeyboardModifiers, int> keys[] = {{Qt::ControlModifier, 1},
+                                                          {Qt::ShiftModifier, 0}};
+    for (const auto& [modifiers, expectedSelection] : keys) {
+        Select(List().count() - 1);
+        MessageBox::SetNextAnswer(tmt::ui::mrYes);
+        QTest::keyClick(&List(), Qt::Key_Delete, modifiers);
+        EXPECT_EQ(Shown().size(), 1u);
+        EXPECT_EQ(Selected(), expectedSelection) << "after the last entry, the new last";
+    }
+    EXPECT_EQ(Folders(), std::vector<QString>{order[0]});
+    EXPECT_TRUE(fs::exists(profiles / order[0].toStdString() / "profile.prf"));
+}
+
+TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
+    const std::string latin1 = "Caf\xe9";
+    MakeProfile(latin1, "[profile]\r\nname=Cafe\r\n");
+    MakeProfile("Caf\xef\xbf\xbd", "[profile]\r\nname=Decoy\r\n");
+    OpenManager();
+    const int cafe = Names()[0] == "Cafe" ? 0 : 1;
+    Select(cafe);
+    EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                           [](TFProfile&, Editor& e) {
+                               EXPECT_EQ(e.eName->text(), "Cafe");
+                               e.eLogin->setText("c");
+                               e.Button2->click();
+                           }));
+    EXPECT_EQ(ReadFile(profiles / latin1 / "profile.prf"),
+              "[profile]\r\nname=Cafe\r\nlogin=c\r\nlocked=no\r\n");
+    Select(Names()[0] == "Cafe" ? 0 : 1);
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    Press("bDel");
+    EXPECT_FALSE(fs::exists(profiles / latin1));
+    EXPECT_EQ(Names(), std::vector<QString>{"Decoy"});
+}
+
+TEST_F(ProfileManagerTest, NameWithASeparatorIsRefusedWithAPlainMessage) {
+    OpenManager();
+    const auto before = Disk();
+    for (const QString& typed : {QString("..\\..\\X"), QString("a/b"), QString("\\")}) {
+        SCOPED_TRACE(typed.toStdString());
+        EXPECT_TRUE(AddNamed(typed));
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
+        EXPECT_EQ(shown[0].text, "Profile name cannot contain \\ or /.");
+        EXPECT_EQ(Disk(), before);
+        EXPECT_FALSE(fs::exists(game.parent_path() / "X"));
+    }
+}
+
+TEST_F(ProfileManagerTest, WriteFailuresReachTheUserAfterTheCleanUp) {
+    struct Case {
+        const char* label;
+        QString typed;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"Profiles missing", "Bob", "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
+        {"name Windows cannot hold", "Bob?", "C:\\Games\\TuneMora\\Profiles\\Bob?\\profile.prf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(profiles);
+        if (c.typed != "Bob") {
+            fs::create_directory(profiles);
+        }
+        OpenManager();
+        EXPECT_TRUE(AddNamed(c.typed));
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_EQ(shown[0].text.toStdString(), "Unable to write to " + c.file + ".");
+        EXPECT_EQ(FProfile, nullptr);
+        EXPECT_EQ(List().count(), 0);
+        EXPECT_TRUE(!fs::exists(profiles) || fs::is_empty(profiles));
+    }
+}
+
+TEST_F(ProfileManagerTest, PictureThatCannotBeCopiedIsReportedAndDropped) {
+    WriteFile(game / "pick.jpg", MakeJpeg(30, 30));
+    AnswerPictures({"C:\\Games\\TuneMora\\pick.jpg"});
+    OpenManager();
+    EXPECT_TRUE(WithEditor([this] { Press("bAdd"); },
+                           [this](TFProfile&, Editor& e) {
+                               e.eName->setText("Ann");
+                               e.Button3->click();
+                               fs::remove(game / "pick.jpg");
+                               e.Button2->click();
+                           }));
+    EXPECT_EQ(Texts(), std::vector<QString>{"Cannot copy avatar file to profile folder!"});
+    EXPECT_EQ(ReadFile(profiles / "Ann" / "profile.prf"),
+              "[profile]\r\nname=Ann\r\nlogin=\r\nlocked=no\r\n");
+}
+
+// Avatars as the game's players leave them: good pictures of every kind load; anything else
+// gives "Cannot load avatar." and the profile counts as having none.
+TEST_F(ProfileManagerTest, AvatarsLoadOrAreReportedWithoutHarm) {
+    const std::string good = MakeJpeg(300, 150);
+    std::mt19937 random(20240611);
+    std::string noise(4096, '\0');
+    for (char& byte : noise) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(40, 40, QImage::Format_RGB32).save(&buffer, "PNG");
+    }
+    struct Case {
+        const char* label;
+        std::optional<std::string> bytes; // nothing: the file is missing
+        QSize shown;                      // empty: cannot be loaded
+    };
+    const Case cases[] = {
+        {"baseline", good, QSize(100, 50)},
+        {"grey, small, scaled up", MakeJpeg(40, 80, JpegKind::Gray), QSize(50, 100)},
+        {"CMYK", MakeJpeg(120, 120, JpegKind::Cmyk), QSize(100, 100)},
+        {"progressive", MakeJpeg(800, 600, JpegKind::Progressive), QSize(100, 75)},
+        {"missing", std::nullopt, QSize()},
+        {"empty", std::string(), QSize()},
+        {"start marker only", good.substr(0, 2), QSize()},
+        {"cut in the headers", good.substr(0, 120), QSize()},
+        {"cut in the picture data", good.substr(0, good.size() / 2), QSize()},
+        {"cut before the end marker", good.substr(0, good.size() - 2), QSize()},
+        {"PNG named .jpg", png.toStdString(), QSize()},
+        {"random bytes", noise, QSize()},
+        {"random bytes after a start marker", "\xFF\xD8" + noise, QSize()},
+        {"header claiming 65535x65535", tmt::test::WithClaimedSize(good, 65535, 65535), QSize()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(profiles / "Bob");
+        MakeProfile("Bob", "[profile]\r\nname=Bob\r\navatar=me.jpg\r\n");
+        if (c.bytes) {
+            WriteFile(profiles / "Bob" / "me.jpg", *c.bytes);
+        }
+        OpenManager();
+        QSize shownSize;
+        EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                               [&](TFProfile& dialog, Editor& e) {
+                                   shownSize = e.iAvatar->pixmap().size();
+                                   EXPECT_EQ(dialog.SetAvatar.empty(), c.shown.isEmpty());
+                                   EXPECT_EQ(dialog.AvatarPath.empty(), c.shown.isEmpty());
+                                   e.Button2->click();
+                               }));
+        EXPECT_EQ(shownSize, c.shown.isEmpty() ? QSize(0, 0) : c.shown);
+        const std::vector<QString> expectedTexts = c.shown.isEmpty()
+                                                       ? std::vector<QString>{"Cannot load avatar."}
+                                                       : std::vector<QString>{};
+        EXPECT_EQ(Texts(), expectedTexts);
+        const tmt::IniFile prf(tmt::ProfileFilePath(kInstallDir, "Bob"));
+        EXPECT_EQ(prf.ValueExists("profile", "avatar"), !c.shown.isEmpty());
+        EXPECT_EQ(fs::exists(profiles / "Bob" / "me.jpg"), c.bytes.has_value())
+            << "the file the profile named stays";
+        if (!c.shown.isEmpty()) {
+            EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), *c.bytes);
+        }
+    }
+}
+
+TEST_F(ProfileManagerTest, PickingABadFileShowsTheErrorReport) {
+    const std::string good = MakeJpeg(64, 64);
+    const std::pair<const char*, std::string> files[] = {
+        {"empty.jpg", ""},
+        {"cut.jpg", good.substr(0, good.size() / 2)},
+        {"huge.jpg", tmt::test::WithClaimedSize(good, 65535, 65535)},
+        {"text.jpeg", "not a picture"},
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteFile(game / name, bytes);
+    }
+    OpenManager();
+    EXPECT_TRUE(WithEditor([this] { Press("bAdd"); },
+                           [&](TFProfile&, Editor& e) {
+                               for (const auto& [name, bytes] : files) {
+                                   SCOPED_TRACE(name);
+                                   AnswerPictures({std::string(kInstallDir) + "\\" + name});
+                                   e.Button3->click();
+                                   const auto shown = Shown();
+                                   ASSERT_EQ(shown.size(), 1u);
+                                   EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+                                   EXPECT_TRUE(shown[0].text.startsWith("Cannot load picture"));
+                                   EXPECT_TRUE(e.iAvatar->pixmap().isNull());
+                               }
+                               e.Button1->click();
+                           }));
+}
+
+TEST_F(ProfileManagerTest, MainWindowOpensTheManagerModallyAndForgetsItAfterwards) {
+    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<TFProfileManager*>(QApplication::activeModalWidget());
+        if (window == nullptr || seen) {
+            return;
+        }
+        seen = true;
+        EXPECT_EQ(window, FProfileManager);
+        EXPECT_EQ(window->parentWidget(), main.get());
+        auto* list = window->findChild<QListWidget*>("lbSupport");
+        EXPECT_EQ(list->count(), 1);
+        EXPECT_EQ(list->item(0)->text(), "Bob");
+        window->findChild<QPushButton*>("bExit")->click();
+    });
+    poll.start();
+    main->findChild<QPushButton*>("bProfileManager")->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(FProfileManager, nullptr);
+    EXPECT_TRUE(main->findChildren<TFProfileManager*>().isEmpty());
+}
+
+} // namespace
