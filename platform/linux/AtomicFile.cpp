@@ -2,6 +2,9 @@
 
 #include "platform/linux/FileOps.h"
 
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,10 +64,31 @@ void SyncFolder(const fs::path& folder) {
     }
 }
 
+// A replacement that was cut off by a crash leaves its temporary file; the next successful one
+// removes those whose writer is gone. A temporary file of a writer still running is left alone.
+void RemoveAbandonedTemporaries(const fs::path& target) {
+    const std::string prefix = "." + target.filename().string() + ".tmp-";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(target.parent_path(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+        if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            ::unlink(entry.path().c_str());
+        }
+    }
+}
+
 } // namespace
 
 bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
     const fs::path target = FinalTarget(nativePath);
+    // The rename would replace a read-only file as well; Windows refuses to write it, and so do we.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+        return false;
+    }
     const std::string temporary = TemporaryNameBeside(target);
     const int fd = fileops::CreateExclusive(temporary);
     if (fd < 0) {
@@ -78,6 +102,7 @@ bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
         return false;
     }
     SyncFolder(target.parent_path());
+    RemoveAbandonedTemporaries(target);
     return true;
 }
 

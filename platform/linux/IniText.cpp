@@ -228,10 +228,16 @@ std::vector<std::string> IniText::Keys(std::string_view section) const {
 bool IniText::Write(std::string_view section, std::string_view key,
                     std::optional<std::string_view> value) {
     // A line end inside a name or value would split the line and plant keys of its own.
+    // A NUL ends the text for the Windows functions. A key that is empty, holds "=" or begins
+    // like a section header would not read back as itself.
     const auto breaksLine = [](std::string_view text) {
-        return text.find_first_of("\r\n") != std::string_view::npos;
+        return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
     };
-    if (breaksLine(section) || breaksLine(key) || (value && breaksLine(*value))) {
+    const std::string_view trimmedKey = Trimmed(key);
+    if (breaksLine(section) || breaksLine(key) || (value && breaksLine(*value)) ||
+        trimmedKey.empty() || key.find('=') != std::string_view::npos ||
+        trimmedKey.front() == '[' || trimmedKey.front() == ';' ||
+        section.find(']') != std::string_view::npos) {
         return false;
     }
     const auto span = FindSection(section);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,7 +16,9 @@ using tmt::test::ReadFile;
 using tmt::test::WriteFile;
 
 // A literal with NUL bytes in it, as many bytes as it has.
-template <std::size_t N> std::string Bytes(const char (&literal)[N]) { return {literal, N - 1}; }
+template <std::size_t N> std::string Bytes(const char (&literal)[N]) {
+    return {literal, N - 1};
+}
 
 class IniFileTest : public ::testing::Test {
 protected:
@@ -65,8 +69,7 @@ TEST_F(IniFileTest, EncodingFollowsTheByteOrderMark) {
         << "without a mark the file is Windows-1252";
     EXPECT_EQ(WithContent("\xEF\xBB\xBF[S]\nname=Zo\xC3\xAB\n").ReadString("S", "name", ""),
               "Zo\u00eb");
-    EXPECT_EQ(WithContent(Bytes("\xFF\xFE[\0S\0]\0\n\0n\0=\0\xEB\0\n\0"))
-                  .ReadString("S", "n", ""),
+    EXPECT_EQ(WithContent(Bytes("\xFF\xFE[\0S\0]\0\n\0n\0=\0\xEB\0\n\0")).ReadString("S", "n", ""),
               "\u00eb");
 }
 
@@ -231,6 +234,51 @@ TEST(GameSettingsReading, ResolutionAndChoices) {
     WriteFile(path, "[Graphics]\nFullScreen=1\nScreens=two\n");
     EXPECT_EQ(tmt::ReadFullScreen(ini), tmt::FullScreenSetting::Unrecognised);
     EXPECT_EQ(tmt::ReadScreens(ini), -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(IniFileTest, KeysThatWouldNotReadBackAreRefused) {
+    IniFile ini = WithContent("[S]\r\nk=1\r\n");
+    for (const std::string& key : std::vector<std::string>{"", "a=b", "[T]", "; note",
+                                                           std::string("a\0b", 3), "two\nlines"}) {
+        EXPECT_THROW(ini.WriteString("S", key, "v"), tmt::Error) << key;
+    }
+    EXPECT_THROW(ini.WriteString("S", "k", std::string("a\0b", 3)), tmt::Error);
+    EXPECT_THROW(ini.WriteString("S", "k", "a\r\n[Injected]"), tmt::Error);
+    EXPECT_EQ(ReadFile(path), "[S]\r\nk=1\r\n");
+}
+
+TEST_F(IniFileTest, AReadOnlyFileIsNotReplaced) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run the write as another user";
+    }
+    // Root may write anything; the write runs as an ordinary user who owns the folder but whose
+    // file is read-only.
+    constexpr uid_t kNobody = 65534;
+    fs::permissions(folder.Path(), fs::perms::all);
+    WriteFile(path, "[S]\r\nk=1\r\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chown(folder.Path().c_str(), kNobody, kNobody), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(2);
+        }
+        try {
+            IniFile(path.string()).WriteString("S", "k", "2");
+        } catch (const tmt::Error&) {
+            ::_exit(0);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write must fail";
+    EXPECT_EQ(ReadFile(path), "[S]\r\nk=1\r\n");
 }
 
 } // namespace
