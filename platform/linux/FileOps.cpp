@@ -1,5 +1,6 @@
 #include "platform/linux/FileOps.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -39,11 +40,14 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     struct stat info {};
     ReadResult result = ReadResult::Failed;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        bytes.clear();
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-        char buffer[65536];
+        // Read straight into the caller's buffer; a file that grows meanwhile is read to its end.
+        std::size_t filled = 0;
+        bytes.resize(std::max<std::size_t>(static_cast<std::size_t>(info.st_size), 4096));
         while (true) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
+            if (filled == bytes.size()) {
+                bytes.resize(bytes.size() * 2);
+            }
+            const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -51,8 +55,9 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
                 result = got == 0 ? ReadResult::Read : ReadResult::Failed;
                 break;
             }
-            bytes.append(buffer, static_cast<std::size_t>(got));
+            filled += static_cast<std::size_t>(got);
         }
+        bytes.resize(filled);
     }
     ::close(fd);
     return result;

@@ -79,7 +79,124 @@ std::string LimitedToBuffer(std::string value) {
     return value;
 }
 
+struct LineAt {
+    std::size_t length;    // of the contents
+    std::size_t endLength; // of the line end
+};
+
+// The line that starts at `at`: it ends at a line feed, a carriage return and line feed, or a
+// carriage return on its own.
+LineAt LineStartingAt(std::string_view text, std::size_t at) {
+    const char* const base = text.data();
+    const void* found = std::memchr(base + at, '\n', text.size() - at);
+    const std::size_t newline =
+        found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - base)
+                         : text.size();
+    if (const void* cr = std::memchr(base + at, '\r', newline - at)) {
+        const auto crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+        if (crAt + 1 < newline || newline == text.size()) {
+            return {crAt - at, 1};
+        }
+        return {crAt - at, 2};
+    }
+    return {newline - at, newline < text.size() ? std::size_t{1} : 0};
+}
+
+enum class Codec { Windows1252, Utf8 };
+
+std::optional<std::string> EncodedName(std::string_view utf8, Codec codec) {
+    if (codec == Codec::Windows1252) {
+        return Utf8ToWindows1252(utf8);
+    }
+    return std::string(utf8);
+}
+
+std::string DecodedText(std::string_view raw, Codec codec) {
+    return codec == Codec::Windows1252 ? Windows1252ToUtf8(raw) : SanitisedUtf8(raw);
+}
+
+// Calls `onKey` with each key line of the first section of the name, in order, until it returns
+// true.
+template <typename OnKey>
+void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view section,
+                         OnKey onKey) {
+    const std::optional<std::string> wanted = EncodedName(section, codec);
+    if (!wanted) {
+        return;
+    }
+    bool inside = wanted->empty();
+    for (std::size_t at = 0; at < text.size();) {
+        if (!inside) {
+            // Outside the section only headers matter: jump to the next "[" that begins a line.
+            const void* found = std::memchr(text.data() + at, '[', text.size() - at);
+            if (found == nullptr) {
+                return;
+            }
+            const auto bracket =
+                static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+            std::size_t start = bracket;
+            while (start > at && (text[start - 1] == ' ' || text[start - 1] == '\t' ||
+                                  text[start - 1] == '\x1a')) {
+                --start;
+            }
+            if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
+                at = bracket + 1;
+                continue;
+            }
+            at = start;
+        }
+        const LineAt line = LineStartingAt(text, at);
+        const Parsed parsed = Parse(text.substr(at, line.length));
+        at += line.length + line.endLength;
+        if (parsed.kind == Kind::Section) {
+            if (inside) {
+                return;
+            }
+            inside = EqualsIgnoreAsciiCase(parsed.name, *wanted);
+        } else if (inside && parsed.kind == Kind::Key && onKey(parsed)) {
+            return;
+        }
+    }
+}
+
 } // namespace
+
+std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, std::string_view section,
+                                             std::string_view key) {
+    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        return IniText(fileBytes).Read(section, key);
+    }
+    const bool utf8 = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+    const Codec codec = utf8 ? Codec::Utf8 : Codec::Windows1252;
+    const std::string_view text = utf8 ? fileBytes.substr(kUtf8Bom.size()) : fileBytes;
+    const std::optional<std::string> wantedKey = EncodedName(key, codec);
+    std::optional<std::string> value;
+    if (wantedKey) {
+        ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
+            if (!EqualsIgnoreAsciiCase(parsed.name, *wantedKey)) {
+                return false;
+            }
+            value = LimitedToBuffer(DecodedText(WithoutQuotes(parsed.value), codec));
+            return true;
+        });
+    }
+    return value;
+}
+
+std::vector<std::string> IniText::KeysFrom(std::string_view fileBytes, std::string_view section) {
+    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        return IniText(fileBytes).Keys(section);
+    }
+    const bool utf8 = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+    const Codec codec = utf8 ? Codec::Utf8 : Codec::Windows1252;
+    std::vector<std::string> keys;
+    ForEachKeyOfSection(utf8 ? fileBytes.substr(kUtf8Bom.size()) : fileBytes, codec, section,
+                        [&](const Parsed& parsed) {
+                            keys.push_back(DecodedText(parsed.name, codec));
+                            return false;
+                        });
+    return keys;
+}
 
 IniText::IniText(std::string_view fileBytes) {
     if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -108,28 +225,10 @@ IniText::IniText(std::string_view fileBytes) {
 
 void IniText::SplitLines() {
     lines_.clear();
-    const char* const base = text_.data();
-    std::size_t at = 0;
-    while (at < text_.size()) {
-        const void* found = std::memchr(base + at, '\n', text_.size() - at);
-        std::size_t newline = found != nullptr
-                                  ? static_cast<std::size_t>(static_cast<const char*>(found) - base)
-                                  : text_.size();
-        // A carriage return on its own ends a line too.
-        const void* cr = std::memchr(base + at, '\r', newline - at);
-        if (cr != nullptr) {
-            const auto crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
-            if (crAt + 1 < newline || newline == text_.size()) {
-                lines_.push_back({at, crAt - at, 1});
-                at = crAt + 1;
-                continue;
-            }
-            lines_.push_back({at, crAt - at, 2});
-            at = newline + 1;
-            continue;
-        }
-        lines_.push_back({at, newline - at, newline < text_.size() ? std::size_t{1} : 0});
-        at = newline + 1;
+    for (std::size_t at = 0; at < text_.size();) {
+        const LineAt line = LineStartingAt(text_, at);
+        lines_.push_back({at, line.length, line.endLength});
+        at += line.length + line.endLength;
     }
 }
 

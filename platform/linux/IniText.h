@@ -19,6 +19,12 @@ public:
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     std::vector<std::string> Keys(std::string_view section) const;
+
+    // The same reads straight from a file's bytes, without copying them or building the line
+    // table: the profile functions read far more often than they write.
+    static std::optional<std::string> ReadFrom(std::string_view fileBytes, std::string_view section,
+                                               std::string_view key);
+    static std::vector<std::string> KeysFrom(std::string_view fileBytes, std::string_view section);
     // False when the new line cannot be encoded; the text is then unchanged.
     bool Write(std::string_view section, std::string_view key,
                std::optional<std::string_view> value);

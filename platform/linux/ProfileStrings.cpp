@@ -11,28 +11,29 @@ namespace {
 
 using fileops::ReadResult;
 
-// The whole file is read afresh for every call: the game may have changed it a moment ago.
-std::optional<IniText> Open(std::string_view file) {
-    std::string bytes;
+// The whole file is read afresh for every call: the game may have changed it a moment ago. The
+// buffer is kept between calls, so that a large file costs no fresh memory each time.
+std::string* ReadBytes(std::string_view file) {
+    thread_local std::string bytes;
     if (fileops::ReadWholeFile(ToNativePath(file).string(), bytes) != ReadResult::Read) {
-        return std::nullopt;
+        return nullptr;
     }
-    return IniText(bytes);
+    return &bytes;
 }
 
 } // namespace
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file) {
-    const auto text = Open(file);
-    if (!text) {
+    const std::string* bytes = ReadBytes(file);
+    if (bytes == nullptr) {
         return std::string(defaultValue);
     }
-    return text->Read(section, key).value_or(std::string(defaultValue));
+    return IniText::ReadFrom(*bytes, section, key).value_or(std::string(defaultValue));
 }
 
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file) {
-    const auto text = Open(file);
-    return text ? text->Keys(section) : std::vector<std::string>{};
+    const std::string* bytes = ReadBytes(file);
+    return bytes != nullptr ? IniText::KeysFrom(*bytes, section) : std::vector<std::string>{};
 }
 
 bool WriteProfileString(std::string_view section, std::string_view key,

@@ -244,6 +244,30 @@ std::string NormalisedKeyPath(std::string_view path) {
     return UpperAscii(normalised);
 }
 
+// Whether a section line names the wanted key. Most lines hold no escape but the doubled
+// backslash, so they are compared as they stand; only others are decoded first.
+bool SectionNames(std::string_view line, const std::string& wanted,
+                  const std::string& wantedEscaped) {
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view raw = line.substr(1, close - 1);
+    bool plain = true;
+    for (std::size_t i = 0; i < raw.size() && plain; ++i) {
+        if (raw[i] == '\\') {
+            plain = i + 1 < raw.size() && raw[i + 1] == '\\';
+            ++i;
+        }
+    }
+    if (plain) {
+        return EqualsIgnoreAsciiCase(raw, wantedEscaped);
+    }
+    std::size_t inName = 1;
+    const Escaped name = ReadEscaped(line, inName, ']');
+    return name.closed && NormalisedKeyPath(ToUtf8(name.units)) == wanted;
+}
+
 } // namespace
 
 bool IsWin32Prefix(std::string_view content) {
@@ -255,6 +279,13 @@ bool IsWin32Prefix(std::string_view content) {
 std::optional<std::map<std::string, Registry::Value>> FindKeyValues(std::string_view content,
                                                                     std::string_view keyPath) {
     const std::string wanted = NormalisedKeyPath(keyPath);
+    std::string wantedEscaped;
+    for (const char c : wanted) {
+        wantedEscaped += c;
+        if (c == '\\') {
+            wantedEscaped += c;
+        }
+    }
     std::size_t at = 0;
     while (at < content.size()) {
         if (content[at] != '[') {
@@ -266,9 +297,7 @@ std::optional<std::map<std::string, Registry::Value>> FindKeyValues(std::string_
             continue;
         }
         std::string_view line = NextLine(content, at);
-        std::size_t inName = 1;
-        const Escaped name = ReadEscaped(line, inName, ']');
-        if (!name.closed || NormalisedKeyPath(ToUtf8(name.units)) != wanted) {
+        if (!SectionNames(line, wanted, wantedEscaped)) {
             continue;
         }
 
