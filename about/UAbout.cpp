@@ -7,6 +7,7 @@
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MillisecondTimer.h"
 #include "platform/qt/ModalResult.h"
+#include "platform/qt/WindowPosition.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -40,14 +41,6 @@ void SetFontColour(QWidget& control, const QColor& colour) {
     control.setPalette(palette);
 }
 
-void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-}
-
 } // namespace
 
 TFormAbout::TFormAbout(QWidget* parent)
@@ -64,7 +57,7 @@ TFormAbout::TFormAbout(QWidget* parent)
     // The author's text wraps, so the window's height follows its width.
     const int width = std::max(sizeHint().width(), minimumWidth());
     setFixedSize(width, hasHeightForWidth() ? heightForWidth(width) : sizeHint().height());
-    CentreOnScreen(*this);
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFormAbout::~TFormAbout() = default;

@@ -16,6 +16,7 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ShellExecute.h"
+#include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
 
@@ -72,14 +73,6 @@ QPixmap Banner() {
                                          static_cast<std::size_t>(bytes.size()))));
 }
 
-void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-}
-
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent)
@@ -93,7 +86,7 @@ TFormMain::TFormMain(QWidget* parent)
     ConnectHandlers();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
     setFixedSize(sizeHint());
-    CentreOnScreen(*this);
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFormMain::~TFormMain() {

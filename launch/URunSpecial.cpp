@@ -7,6 +7,7 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/ShellExecute.h"
+#include "platform/qt/WindowPosition.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -40,14 +41,6 @@ std::string WithoutLast(std::string text, std::size_t count) {
     return text;
 }
 
-void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = window.screen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-}
-
 } // namespace
 
 TFRunSpecial::TFRunSpecial(QWidget* owner)
@@ -57,7 +50,7 @@ TFRunSpecial::TFRunSpecial(QWidget* owner)
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    CentreOnScreen(*this);
+    tmt::ui::CentreOnScreen(*this);
     connect(ui->bRun, &QPushButton::clicked, this,
             [this] { tmt::ui::Guarded(this, [this] { bRunClick(); }); });
     connect(ui->bCancel, &QPushButton::clicked, this,

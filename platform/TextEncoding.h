@@ -9,6 +9,9 @@ namespace tmt::platform {
 // The program's texts are UTF-8; the game's INI files are in the ANSI code page (Windows-1252)
 // unless a byte-order mark says otherwise.
 
+// Appends one code point in UTF-8 (surrogates too, as WTF-8 does).
+void AppendUtf8(std::string& out, char32_t c);
+
 // Every byte has a meaning: the five bytes Windows-1252 leaves undefined stand for the C1 control
 // characters of the same number, so that text read and written back never changes.
 std::string Windows1252ToUtf8(std::string_view bytes);
