@@ -63,15 +63,12 @@ TFormAbout::TFormAbout(QWidget* parent)
 TFormAbout::~TFormAbout() = default;
 
 void TFormAbout::ConnectHandlers() {
-    const auto guard = [this](void (TFormAbout::*handler)()) {
-        return [this, handler] {
-            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui->bOK, &QPushButton::clicked, this, guard(&TFormAbout::bOKClick));
-    connect(ui->bMagic, &QPushButton::clicked, this, guard(&TFormAbout::bMagicClick));
+    connect(ui->bOK, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormAbout::bOKClick));
+    connect(ui->bMagic, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormAbout::bMagicClick));
     connect(tMagicColor, &tmt::ui::MillisecondTimer::Timer, this,
-            guard(&TFormAbout::tMagicColorTimer));
+            tmt::ui::GuardedSlot(this, &TFormAbout::tMagicColorTimer));
 }
 
 QList<QObject*> TFormAbout::Components() const {

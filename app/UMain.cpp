@@ -42,8 +42,7 @@ QString Q(const std::string& text) {
 }
 
 // The program's folder: its path up to the last separator; a drive root keeps its backslash.
-std::string ToolFolder() {
-    const std::string self = tmt::platform::OwnExecutablePath();
+std::string ToolFolder(const std::string& self) {
     const std::size_t last = self.find_last_of("\\/");
     if (last == std::string::npos) {
         return self;
@@ -96,40 +95,41 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::ConnectHandlers() {
-    const auto guard = [this](void (TFormMain::*handler)()) {
-        return [this, handler] {
-            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui->bRun, &QPushButton::clicked, this, guard(&TFormMain::bRunClick));
-    connect(ui->bExit, &QPushButton::clicked, this, guard(&TFormMain::bExitClick));
-    connect(ui->bMaintenance, &QPushButton::clicked, this, guard(&TFormMain::bMaintenanceClick));
-    connect(ui->bConfig, &QPushButton::clicked, this, guard(&TFormMain::bConfigClick));
+    connect(ui->bRun, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bRunClick));
+    connect(ui->bExit, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bExitClick));
+    connect(ui->bMaintenance, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bMaintenanceClick));
+    connect(ui->bConfig, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bConfigClick));
     connect(ui->bProfileManager, &QPushButton::clicked, this,
-            guard(&TFormMain::bProfileManagerClick));
-    connect(ui->bAbout, &QPushButton::clicked, this, guard(&TFormMain::bAboutClick));
-    connect(ui->bRunSpecial, &QPushButton::clicked, this, guard(&TFormMain::bRunSpecialClick));
+            tmt::ui::GuardedSlot(this, &TFormMain::bProfileManagerClick));
+    connect(ui->bAbout, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bAboutClick));
+    connect(ui->bRunSpecial, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::bRunSpecialClick));
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
 }
 
 void TFormMain::FormCreate() {
-    const std::string version = GetVersion(tmt::platform::OwnExecutablePath());
+    const std::string self = tmt::platform::OwnExecutablePath();
+    const std::string version = GetVersion(self);
     tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + " " + Q(version));
     setWindowTitle(windowTitle() + " " + Q(version));
     InstallDir.clear();
     InstallVer.clear();
-    DiscoverInstallation();
+    DiscoverInstallation(ToolFolder(self));
 }
 
-void TFormMain::DiscoverInstallation() {
+void TFormMain::DiscoverInstallation(const std::string& toolFolder) {
     FReg = std::make_unique<tmt::platform::Registry>();
     if (FReg->OpenKey(kInstallKey)) {
         ReadFromReg();
     }
 
-    const std::string toolFolder = ToolFolder();
     if (tmt::platform::FileExists(toolFolder + kGameExecutable)) {
         if (tmt::UpperAscii(WithTrailingBackslash(toolFolder)) !=
             tmt::UpperAscii(WithTrailingBackslash(InstallDir))) {

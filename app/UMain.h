@@ -46,7 +46,7 @@ private:
     void bAboutClick();
     void bRunSpecialClick();
     void ConnectHandlers();
-    void DiscoverInstallation();
+    void DiscoverInstallation(const std::string& toolFolder);
 
     std::unique_ptr<Ui::TFormMain> ui;
     std::unique_ptr<tmt::platform::Registry> FReg;

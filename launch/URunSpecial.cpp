@@ -52,9 +52,9 @@ TFRunSpecial::TFRunSpecial(QWidget* owner)
     adjustSize();
     tmt::ui::CentreOnScreen(*this);
     connect(ui->bRun, &QPushButton::clicked, this,
-            [this] { tmt::ui::Guarded(this, [this] { bRunClick(); }); });
+            tmt::ui::GuardedSlot(this, &TFRunSpecial::bRunClick));
     connect(ui->bCancel, &QPushButton::clicked, this,
-            [this] { tmt::ui::Guarded(this, [this] { bCancelClick(); }); });
+            tmt::ui::GuardedSlot(this, &TFRunSpecial::bCancelClick));
 }
 
 TFRunSpecial::~TFRunSpecial() = default;

@@ -21,14 +21,16 @@ TFMaintenance::TFMaintenance(QWidget* owner)
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connect(ui->bClear, &QPushButton::clicked, this,
-            [this] { tmt::ui::Guarded(this, [this] { bClearClick(); }); });
+            tmt::ui::GuardedSlot(this, &TFMaintenance::bClearClick));
     connect(ui->bCancel, &QPushButton::clicked, this,
-            [this] { tmt::ui::Guarded(this, [this] { bCancelClick(); }); });
+            tmt::ui::GuardedSlot(this, &TFMaintenance::bCancelClick));
 }
 
 TFMaintenance::~TFMaintenance() = default;
 
-void TFMaintenance::reject() { done(tmt::ui::mrCancel); }
+void TFMaintenance::reject() {
+    done(tmt::ui::mrCancel);
+}
 
 void TFMaintenance::bClearClick() {
     // A clear with something checked closes the window, but only once every checked task is done.
@@ -74,4 +76,6 @@ void TFMaintenance::ClearCoversCache() {
                                 : QStringLiteral("Covers cache deleted!"));
 }
 
-void TFMaintenance::bCancelClick() { done(tmt::ui::mrCancel); }
+void TFMaintenance::bCancelClick() {
+    done(tmt::ui::mrCancel);
+}

@@ -34,16 +34,16 @@ TFProfile::TFProfile(QWidget* owner)
     RemoveAvatar = PopupMenu1->addAction(QStringLiteral("Remove avatar"));
     RemoveAvatar->setObjectName("RemoveAvatar");
 
-    const auto guarded = [this](void (TFProfile::*handler)()) {
-        return [this, handler] {
-            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui->Button3, &QPushButton::clicked, this, guarded(&TFProfile::Setavatar1Click));
-    connect(Setavatar1, &QAction::triggered, this, guarded(&TFProfile::Setavatar1Click));
-    connect(ui->Button4, &QPushButton::clicked, this, guarded(&TFProfile::RemoveAvatarClick));
-    connect(RemoveAvatar, &QAction::triggered, this, guarded(&TFProfile::RemoveAvatarClick));
-    connect(ui->Button1, &QPushButton::clicked, this, guarded(&TFProfile::Button1Click));
+    connect(ui->Button3, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfile::Setavatar1Click));
+    connect(Setavatar1, &QAction::triggered, this,
+            tmt::ui::GuardedSlot(this, &TFProfile::Setavatar1Click));
+    connect(ui->Button4, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
+    connect(RemoveAvatar, &QAction::triggered, this,
+            tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
+    connect(ui->Button1, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfile::Button1Click));
     connect(ui->Button2, &QPushButton::clicked, this, [this] { done(tmt::ui::mrYes); });
     connect(ui->iAvatar, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ui->iAvatar->mapToGlobal(at)); });

@@ -49,15 +49,14 @@ TFProfileManager::TFProfileManager(QWidget* owner)
       ui(std::make_unique<Ui::TFProfileManager>()) {
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    const auto guarded = [this](void (TFProfileManager::*handler)()) {
-        return [this, handler] {
-            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui->bAdd, &QPushButton::clicked, this, guarded(&TFProfileManager::bAddClick));
-    connect(ui->bModyfi, &QPushButton::clicked, this, guarded(&TFProfileManager::bModyfiClick));
-    connect(ui->bDel, &QPushButton::clicked, this, guarded(&TFProfileManager::bDelClick));
-    connect(ui->bExit, &QPushButton::clicked, this, guarded(&TFProfileManager::bExitClick));
+    connect(ui->bAdd, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfileManager::bAddClick));
+    connect(ui->bModyfi, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfileManager::bModyfiClick));
+    connect(ui->bDel, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfileManager::bDelClick));
+    connect(ui->bExit, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFProfileManager::bExitClick));
     ui->lbSupport->installEventFilter(this);
     ui->lbSupport->viewport()->installEventFilter(this);
     ui->lbSupport->setFocus();

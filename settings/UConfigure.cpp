@@ -29,18 +29,16 @@ TFConfigure::TFConfigure(QWidget* owner)
       ui(std::make_unique<Ui::TFConfigure>()) {
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    const auto guarded = [this](void (TFConfigure::*handler)()) {
-        return [this, handler] {
-            tmt::ui::Guarded(this, [this, handler] { (this->*handler)(); });
-        };
-    };
-    connect(ui->bSave, &QPushButton::clicked, this, guarded(&TFConfigure::bSaveClick));
-    connect(ui->bClose, &QPushButton::clicked, this, guarded(&TFConfigure::bCloseClick));
+    connect(ui->bSave, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFConfigure::bSaveClick));
+    connect(ui->bClose, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFConfigure::bCloseClick));
     connect(ui->bResetSettings, &QPushButton::clicked, this,
-            guarded(&TFConfigure::bResetSettingsClick));
-    connect(ui->bSongsDir, &QPushButton::clicked, this, guarded(&TFConfigure::bSongsDirClick));
+            tmt::ui::GuardedSlot(this, &TFConfigure::bResetSettingsClick));
+    connect(ui->bSongsDir, &QPushButton::clicked, this,
+            tmt::ui::GuardedSlot(this, &TFConfigure::bSongsDirClick));
     connect(ui->bSetDefSongsDir, &QPushButton::clicked, this,
-            guarded(&TFConfigure::bSetDefSongsDirClick));
+            tmt::ui::GuardedSlot(this, &TFConfigure::bSetDefSongsDirClick));
     ui->eResW->installEventFilter(this);
     ui->eResH->installEventFilter(this);
     tmt::ui::Guarded(this, [this] { FormCreate(); });

@@ -102,11 +102,21 @@ LineAt LineStartingAt(std::string_view text, std::size_t at) {
     return {newline - at, newline < text.size() ? std::size_t{1} : 0};
 }
 
+// How names and values are held in memory: UTF-16 files are worked on as UTF-8.
 enum class Codec { Windows1252, Utf8 };
 
-std::optional<std::string> EncodedName(std::string_view utf8, Codec codec) {
+Codec CodecOf(IniText::Encoding encoding) {
+    return encoding == IniText::Encoding::Windows1252 ? Codec::Windows1252 : Codec::Utf8;
+}
+
+// Text in the file's own bytes; nothing when the encoding cannot hold it. Text that is not UTF-8
+// has no faithful form in a UTF-8 or UTF-16 file.
+std::optional<std::string> Encoded(std::string_view utf8, Codec codec) {
     if (codec == Codec::Windows1252) {
         return Utf8ToWindows1252(utf8);
+    }
+    if (SanitisedUtf8(utf8) != utf8) {
+        return std::nullopt;
     }
     return std::string(utf8);
 }
@@ -120,7 +130,7 @@ std::string DecodedText(std::string_view raw, Codec codec) {
 template <typename OnKey>
 void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view section,
                          OnKey onKey) {
-    const std::optional<std::string> wanted = EncodedName(section, codec);
+    const std::optional<std::string> wanted = Encoded(section, codec);
     if (!wanted) {
         return;
     }
@@ -159,17 +169,9 @@ void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view se
     }
 }
 
-} // namespace
-
-std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, std::string_view section,
-                                             std::string_view key) {
-    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
-        return IniText(fileBytes).Read(section, key);
-    }
-    const bool utf8 = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-    const Codec codec = utf8 ? Codec::Utf8 : Codec::Windows1252;
-    const std::string_view text = utf8 ? fileBytes.substr(kUtf8Bom.size()) : fileBytes;
-    const std::optional<std::string> wantedKey = EncodedName(key, codec);
+std::optional<std::string> ReadIn(std::string_view text, Codec codec, std::string_view section,
+                                  std::string_view key) {
+    const std::optional<std::string> wantedKey = Encoded(key, codec);
     std::optional<std::string> value;
     if (wantedKey) {
         ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
@@ -183,19 +185,48 @@ std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, std::st
     return value;
 }
 
+std::vector<std::string> KeysIn(std::string_view text, Codec codec, std::string_view section) {
+    std::vector<std::string> keys;
+    ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
+        keys.push_back(DecodedText(parsed.name, codec));
+        return false;
+    });
+    return keys;
+}
+
+// The file's text and its codec when it is read as it stands, without a UTF-16 conversion.
+struct InPlace {
+    std::string_view text;
+    Codec codec;
+};
+InPlace ReadInPlace(std::string_view fileBytes) {
+    if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        return {fileBytes.substr(kUtf8Bom.size()), Codec::Utf8};
+    }
+    return {fileBytes, Codec::Windows1252};
+}
+
+bool IsUtf16Le(std::string_view fileBytes) {
+    return fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom;
+}
+
+} // namespace
+
+std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, std::string_view section,
+                                             std::string_view key) {
+    if (IsUtf16Le(fileBytes)) {
+        return IniText(fileBytes).Read(section, key);
+    }
+    const InPlace file = ReadInPlace(fileBytes);
+    return ReadIn(file.text, file.codec, section, key);
+}
+
 std::vector<std::string> IniText::KeysFrom(std::string_view fileBytes, std::string_view section) {
-    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+    if (IsUtf16Le(fileBytes)) {
         return IniText(fileBytes).Keys(section);
     }
-    const bool utf8 = fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-    const Codec codec = utf8 ? Codec::Utf8 : Codec::Windows1252;
-    std::vector<std::string> keys;
-    ForEachKeyOfSection(utf8 ? fileBytes.substr(kUtf8Bom.size()) : fileBytes, codec, section,
-                        [&](const Parsed& parsed) {
-                            keys.push_back(DecodedText(parsed.name, codec));
-                            return false;
-                        });
-    return keys;
+    const InPlace file = ReadInPlace(fileBytes);
+    return KeysIn(file.text, file.codec, section);
 }
 
 IniText::IniText(std::string_view fileBytes) {
@@ -236,23 +267,8 @@ std::string_view IniText::Content(std::size_t line) const {
     return std::string_view(text_).substr(lines_[line].start, lines_[line].length);
 }
 
-std::string IniText::Decoded(std::string_view raw) const {
-    return encoding_ == Encoding::Windows1252 ? Windows1252ToUtf8(raw) : SanitisedUtf8(raw);
-}
-
-std::optional<std::string> IniText::Encoded(std::string_view utf8) const {
-    if (encoding_ == Encoding::Windows1252) {
-        return Utf8ToWindows1252(utf8);
-    }
-    // Text that is not UTF-8 has no faithful form in a UTF-8 or UTF-16 file.
-    if (SanitisedUtf8(utf8) != utf8) {
-        return std::nullopt;
-    }
-    return std::string(utf8);
-}
-
 std::optional<IniText::Span> IniText::FindSection(std::string_view section) const {
-    const std::optional<std::string> wanted = Encoded(section);
+    const std::optional<std::string> wanted = Encoded(section, CodecOf(encoding_));
     if (!wanted) {
         return std::nullopt;
     }
@@ -284,7 +300,7 @@ std::optional<IniText::Span> IniText::FindSection(std::string_view section) cons
 }
 
 std::optional<std::size_t> IniText::FindKey(const Span& span, std::string_view key) const {
-    const std::optional<std::string> wanted = Encoded(key);
+    const std::optional<std::string> wanted = Encoded(key, CodecOf(encoding_));
     if (!wanted) {
         return std::nullopt;
     }
@@ -299,29 +315,11 @@ std::optional<std::size_t> IniText::FindKey(const Span& span, std::string_view k
 }
 
 std::optional<std::string> IniText::Read(std::string_view section, std::string_view key) const {
-    const auto span = FindSection(section);
-    if (!span) {
-        return std::nullopt;
-    }
-    const auto line = FindKey(*span, key);
-    if (!line) {
-        return std::nullopt;
-    }
-    return LimitedToBuffer(Decoded(WithoutQuotes(Parse(Content(*line)).value)));
+    return ReadIn(text_, CodecOf(encoding_), section, key);
 }
 
 std::vector<std::string> IniText::Keys(std::string_view section) const {
-    std::vector<std::string> keys;
-    if (const auto span = FindSection(section)) {
-        const std::size_t first = span->header == std::string::npos ? 0 : span->header + 1;
-        for (std::size_t i = first; i < span->end; ++i) {
-            const Parsed parsed = Parse(Content(i));
-            if (parsed.kind == Kind::Key) {
-                keys.push_back(Decoded(parsed.name));
-            }
-        }
-    }
-    return keys;
+    return KeysIn(text_, CodecOf(encoding_), section);
 }
 
 bool IniText::Write(std::string_view section, std::string_view key,
@@ -358,7 +356,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
         while (!name.empty() && IsBlank(name.back())) {
             name.remove_suffix(1);
         }
-        const auto newValue = Encoded(*value);
+        const auto newValue = Encoded(*value, CodecOf(encoding_));
         if (!newValue) {
             return false;
         }
@@ -369,7 +367,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
         return true;
     }
 
-    const auto newLine = Encoded(std::string(key) + "=" + std::string(*value));
+    const auto newLine = Encoded(std::string(key) + "=" + std::string(*value), CodecOf(encoding_));
     if (!newLine) {
         return false;
     }
@@ -386,7 +384,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
             insertion += newLine_;
         }
     } else {
-        const auto header = Encoded("[" + std::string(section) + "]");
+        const auto header = Encoded("[" + std::string(section) + "]", CodecOf(encoding_));
         if (!header) {
             return false;
         }

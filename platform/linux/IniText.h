@@ -47,8 +47,6 @@ private:
 
     std::optional<Span> FindSection(std::string_view section) const;
     std::optional<std::size_t> FindKey(const Span& span, std::string_view key) const;
-    std::optional<std::string> Encoded(std::string_view utf8) const;
-    std::string Decoded(std::string_view raw) const;
     std::string_view Content(std::size_t line) const;
     void SplitLines();
 

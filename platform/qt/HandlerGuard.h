@@ -21,4 +21,11 @@ template <typename Handler> void Guarded(QWidget* owner, Handler&& handler) {
     }
 }
 
+// A slot for connect() that runs one handler of `owner` inside the guard.
+template <typename Window> auto GuardedSlot(Window* owner, void (Window::*handler)()) {
+    return [owner, handler] {
+        Guarded(owner, [owner, handler] { (owner->*handler)(); });
+    };
+}
+
 } // namespace tmt::ui

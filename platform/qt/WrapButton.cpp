@@ -12,7 +12,9 @@ constexpr int kMargin = 4;
 
 WrapButton::WrapButton(QWidget* parent) : QPushButton(parent) {}
 
-QRect WrapButton::TextArea() const { return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin); }
+QRect WrapButton::TextArea() const {
+    return rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
+}
 
 QSize WrapButton::sizeHint() const {
     // Wide enough for the longest word, tall enough for the caption wrapped at the current width.
@@ -27,7 +29,9 @@ QSize WrapButton::sizeHint() const {
     return {width, std::max(wrapped.height() + 2 * kMargin + 6, 25)};
 }
 
-QSize WrapButton::minimumSizeHint() const { return sizeHint(); }
+QSize WrapButton::minimumSizeHint() const {
+    return sizeHint();
+}
 
 void WrapButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
@@ -35,8 +39,8 @@ void WrapButton::paintEvent(QPaintEvent*) {
     initStyleOption(&option);
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(TextArea(), kTextFlags, text());
 }
 

@@ -6,8 +6,8 @@
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/RadioGroup.h"
 #include "tests/support/FakeWine.h"
+#include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/TestPrefix.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,18 +33,15 @@ using tmt::ui::RadioGroup;
 const QString kDefaultText = "TuneMora will run with default parametrs!";
 const QString kChosenText = "TuneMora will run with this parametrs:\n\r";
 
-class RunSpecialWindowTest : public ::testing::Test {
+class RunSpecialWindowTest : public tmt::test::GameWindowTest {
 protected:
+    RunSpecialWindowTest() : GameWindowTest("Program Files/Tune Mora") {}
+
     void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        game = prefix.MakeGameFolder("Program Files/Tune Mora");
-        prefix.WriteInstallKey(R"("C:\\Program Files\\Tune Mora")", R"("1.1")");
-        main = std::make_unique<TFormMain>();
+        GameWindowTest::SetUp();
         window = std::make_unique<TFRunSpecial>(main.get());
         window->show();
-        MessageBox::TakeShown();
     }
-    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
 
     RadioGroup& Group(const char* name) const { return *window->findChild<RadioGroup*>(name); }
     QCheckBox& Box(const char* name) const { return *window->findChild<QCheckBox*>(name); }
@@ -91,10 +88,7 @@ protected:
         return started;
     }
 
-    tmt::test::TestPrefix prefix;
     tmt::test::FakeWine wine;
-    fs::path game;
-    std::unique_ptr<TFormMain> main;
     std::unique_ptr<TFRunSpecial> window;
 };
 

@@ -4,7 +4,7 @@
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
-#include "tests/support/TestPrefix.h"
+#include "tests/support/GameWindowTest.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,17 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using tmt::ui::MessageBox;
 
-class MaintenanceWindowTest : public ::testing::Test {
+class MaintenanceWindowTest : public tmt::test::GameWindowTest {
 protected:
-    void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        game = prefix.MakeGameFolder("Games/TuneMora");
-        prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-        main = std::make_unique<TFormMain>();
-        MessageBox::TakeShown();
-    }
-    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
-
     // Opens the window, ticks the given boxes, presses Clear and returns the texts shown.
     std::vector<QString> Clear(bool temp, bool cache) {
         window = std::make_unique<TFMaintenance>(main.get());
@@ -60,9 +51,6 @@ protected:
         return fs::is_directory(game / "Temp") && fs::is_empty(game / "Temp");
     }
 
-    tmt::test::TestPrefix prefix;
-    fs::path game;
-    std::unique_ptr<TFormMain> main;
     std::unique_ptr<TFMaintenance> window;
 };
 

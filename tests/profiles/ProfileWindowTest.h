@@ -6,8 +6,8 @@
 #include "platform/qt/PictureDialog.h"
 #include "profiles/UProfile.h"
 #include "profiles/UProfileManager.h"
+#include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/TestPrefix.h"
 #include "ui_UProfile.h"
 
 #include <QApplication>
@@ -29,22 +29,18 @@ namespace tmt::test {
 
 // A game folder with Profiles below it, the main window on it, and the profile manager opened
 // on demand; the editor dialog is driven while it is shown modally.
-class ProfileWindowTest : public ::testing::Test {
+class ProfileWindowTest : public GameWindowTest {
 protected:
     static constexpr char kInstallDir[] = "C:\\Games\\TuneMora";
 
     void SetUp() override {
-        platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        game = prefix.MakeGameFolder("Games/TuneMora");
+        GameWindowTest::SetUp();
         profiles = game / "Profiles";
         std::filesystem::create_directory(profiles);
-        prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-        main = std::make_unique<TFormMain>();
-        ui::MessageBox::TakeShown();
     }
     void TearDown() override {
         manager.reset();
-        platform::SetOwnExecutablePathForTesting("");
+        GameWindowTest::TearDown();
         ui::SetPictureDialogForTesting(nullptr);
     }
 
@@ -122,10 +118,7 @@ protected:
 
     std::vector<ui::MessageBox::Shown> Shown() const { return ui::MessageBox::TakeShown(); }
 
-    TestPrefix prefix;
-    std::filesystem::path game;
     std::filesystem::path profiles;
-    std::unique_ptr<TFormMain> main;
     std::unique_ptr<TFProfileManager> manager;
     std::vector<std::optional<std::string>> pictureAnswers;
     int picturesAsked = 0;

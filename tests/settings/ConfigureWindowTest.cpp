@@ -7,8 +7,8 @@
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
 #include "tests/support/FaultInjection.h"
+#include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
-#include "tests/support/TestPrefix.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,17 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using tmt::ui::MessageBox;
 
-class ConfigureWindowTest : public ::testing::Test {
+class ConfigureWindowTest : public tmt::test::GameWindowTest {
 protected:
-    void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        game = prefix.MakeGameFolder("Games/TuneMora");
-        prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-        main = std::make_unique<TFormMain>();
-        MessageBox::TakeShown();
-    }
     void TearDown() override {
-        tmt::platform::SetOwnExecutablePathForTesting("");
+        GameWindowTest::TearDown();
         tmt::ui::SetFolderChooserForTesting(nullptr);
     }
 
@@ -69,9 +62,6 @@ protected:
         return texts;
     }
 
-    tmt::test::TestPrefix prefix;
-    fs::path game;
-    std::unique_ptr<TFormMain> main;
     std::unique_ptr<TFConfigure> window;
 };
 
