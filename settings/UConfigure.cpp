@@ -29,6 +29,9 @@ TFConfigure::TFConfigure(QWidget* owner)
       ui(std::make_unique<Ui::TFConfigure>()) {
     ui->setupUi(this);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The first stop of the tab order has the focus on opening, as on the game's own tool; a
+    // dialog would otherwise start on its default button.
+    ui->bClose->setFocus();
     connect(ui->bSave, &QPushButton::clicked, this,
             tmt::ui::GuardedSlot(this, &TFConfigure::bSaveClick));
     connect(ui->bClose, &QPushButton::clicked, this,
