@@ -27,6 +27,9 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include <algorithm>
+#include <array>
+
 TFormMain* FormMain = nullptr;
 
 namespace {
@@ -84,6 +87,7 @@ TFormMain::TFormMain(QWidget* parent)
     FormMain = this;
     ConnectHandlers();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
+    EqualToolButtons();
     setFixedSize(sizeHint());
     tmt::ui::CentreOnScreen(*this);
 }
@@ -91,6 +95,28 @@ TFormMain::TFormMain(QWidget* parent)
 TFormMain::~TFormMain() {
     if (FormMain == this) {
         FormMain = nullptr;
+    }
+}
+
+void TFormMain::EqualToolButtons() {
+    // The seven buttons share one size: the design's, or what the widest caption and the tallest
+    // wrapped one need in the font at hand. The width comes first, since it decides the wrapping.
+    const std::array<QPushButton*, 7> buttons = {
+        ui->bProfileManager, ui->bConfig, ui->bMaintenance, ui->bRunSpecial, ui->bRun,
+        ui->bAbout,          ui->bExit};
+    int width = 0;
+    for (const QPushButton* button : buttons) {
+        width = std::max({width, button->minimumWidth(), button->sizeHint().width()});
+    }
+    for (QPushButton* button : buttons) {
+        button->setFixedWidth(width);
+    }
+    int height = 0;
+    for (const QPushButton* button : buttons) {
+        height = std::max({height, button->minimumHeight(), button->sizeHint().height()});
+    }
+    for (QPushButton* button : buttons) {
+        button->setFixedHeight(height);
     }
 }
 

@@ -46,6 +46,7 @@ private:
     void bAboutClick();
     void bRunSpecialClick();
     void ConnectHandlers();
+    void EqualToolButtons();
     void DiscoverInstallation(const std::string& toolFolder);
 
     std::unique_ptr<Ui::TFormMain> ui;
