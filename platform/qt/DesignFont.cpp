@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 
@@ -23,10 +22,8 @@ bool UseDesignFont(const QString& folder) {
         QFontDatabase::removeApplicationFont(regular);
         return false;
     }
-    // Without the bold face Qt thickens the regular one, which is wider than the real bold.
-    if (QFileInfo::exists(fonts.filePath("tahomabd.ttf"))) {
-        QFontDatabase::addApplicationFont(fonts.filePath("tahomabd.ttf"));
-    }
+    // Wine's tahomabd.ttf has the bold widths but strokes no heavier than the regular face's, so
+    // it would show the bold labels thin and spaced out; Qt thickens the regular face instead.
     QApplication::setFont(QFont(families.front(), kDesignPointSize));
     return true;
 }

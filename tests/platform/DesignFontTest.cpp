@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,6 +15,24 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The number of dark pixels of a sample text drawn in the font.
+int Ink(const QFont& font) {
+    QImage image(400, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignCenter, "C:\\Games\\TuneMora 1.1.3.0");
+    painter.end();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        }
+    }
+    return dark;
+}
 
 class DesignFontTest : public ::testing::Test {
 protected:
@@ -30,7 +50,10 @@ TEST_F(DesignFontTest, TahomaFromTheFolderBecomesTheApplicationFontAtEightPoints
     ASSERT_TRUE(tmt::ui::UseDesignFont());
     EXPECT_EQ(QApplication::font().family(), "Tahoma");
     EXPECT_EQ(QApplication::font().pointSize(), 8);
-    EXPECT_TRUE(QFontDatabase::styles("Tahoma").contains("Bold"));
+    // The bold labels must look bold: more ink for the same text.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GT(Ink(bold), Ink(QApplication::font()) * 5 / 4);
 }
 
 TEST_F(DesignFontTest, WithoutAUsableTahomaTheDesktopFontStays) {
