@@ -33,6 +33,9 @@ void SetFaultHook(FaultHook hook) {
 }
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    if (Injected(Call::Read)) {
+        return ReadResult::Failed;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
@@ -88,7 +91,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 bool Flush(int fd) {
-    return ::fsync(fd) == 0;
+    return !Injected(Call::Flush) && ::fsync(fd) == 0;
 }
 
 bool Close(int fd) {
@@ -97,6 +100,14 @@ bool Close(int fd) {
 
 bool Rename(const std::string& from, const std::string& to) {
     return !Injected(Call::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveAt(int folder, const char* name, int flags) {
+    return !Injected(Call::Remove) && ::unlinkat(folder, name, flags) == 0;
+}
+
+bool MakeFolder(const std::string& path) {
+    return !Injected(Call::MakeFolder) && ::mkdir(path.c_str(), 0777) == 0;
 }
 
 } // namespace tmt::platform::fileops

@@ -17,10 +17,13 @@ bool WriteAll(int fd, std::string_view bytes);
 bool Flush(int fd);
 bool Close(int fd);
 bool Rename(const std::string& from, const std::string& to);
+// unlinkat(2) and mkdir(2), here so that deletes and folder creation can be made to fail too.
+bool RemoveAt(int folder, const char* name, int flags);
+bool MakeFolder(const std::string& path);
 
-// Test seam: when a hook is set, it is asked before each creating, writing, flushing and renaming
-// call; an answer other than 0 makes that call fail with the answer as errno.
-enum class Call { Create, Write, Flush, Rename };
+// Test seam: when a hook is set, it is asked before each call above except Close; an answer other
+// than 0 makes that call fail with the answer as errno. A read fails before its first byte.
+enum class Call { Read, Create, Write, Flush, Rename, Remove, MakeFolder };
 using FaultHook = int (*)(Call);
 void SetFaultHook(FaultHook hook);
 
