@@ -8,9 +8,7 @@ scripts/install-deps.sh
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+source scripts/sanitizer-env.sh
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=ON -DTM_BUILD_BENCHMARKS=OFF
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 
