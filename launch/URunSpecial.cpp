@@ -36,9 +36,8 @@ std::string SelectedText(const tmt::ui::RadioGroup& group) {
     return group.items()[group.itemIndex()].toStdString();
 }
 
-std::string WithoutLast(std::string text, std::size_t count) {
-    text.resize(text.size() > count ? text.size() - count : 0);
-    return text;
+std::string WithoutLast(const std::string& text, std::size_t count) {
+    return text.substr(0, text.size() > count ? text.size() - count : 0);
 }
 
 } // namespace
@@ -99,7 +98,8 @@ std::string TFRunSpecial::CheckedSwitches() const {
             }
             const auto& box = As<QCheckBox>(child);
             if (box.isChecked()) {
-                switches += " " + box.property("Hint").toString().toStdString();
+                switches += ' ';
+                switches += box.property("Hint").toString().toStdString();
             }
         }
     }

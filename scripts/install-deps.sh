@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libjpeg62-turbo-dev libjpeg-turbo-progs
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-wine xvfb xauth imagemagick attr strace time bc desktop-file-utils appstream dpkg-dev
+    fonts-wine xvfb xauth xdotool imagemagick attr strace time bc desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the suite, the suite again under
+# Installs what is missing, builds, and runs every test: the suite, the Debian package with its
+# menu entry and AppStream file validated and its program started, the suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -7,10 +8,9 @@ scripts/install-deps.sh
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+scripts/check-package.sh
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
+source scripts/sanitizer-env.sh
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=ON -DTM_BUILD_BENCHMARKS=OFF
 ctest --test-dir build-asan --output-on-failure -j "$(nproc)"
 

@@ -37,7 +37,11 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, std::
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    platform::WriteProfileString(section, key, std::nullopt, fileName_);
+    // A removal that fails silently would let a save look complete while the file keeps the old
+    // value; absence is not a failure, so only a file that cannot be rewritten is reported.
+    if (!platform::WriteProfileString(section, key, std::nullopt, fileName_)) {
+        throw Error("Unable to write to " + fileName_);
+    }
 }
 
 } // namespace tmt

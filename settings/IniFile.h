@@ -27,7 +27,8 @@ public:
     // Raise tmt::Error "Unable to write to <file>" when the file cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
-    // Reports nothing, also when the key, the section or the file is absent.
+    // Reports nothing when the key, the section or the file is absent; raises tmt::Error
+    // "Unable to write to <file>" when the file holds the key but cannot be rewritten.
     void DeleteKey(std::string_view section, std::string_view key);
 
 private:

@@ -81,29 +81,64 @@ void RemoveAbandonedTemporaries(const fs::path& target) {
     }
 }
 
-} // namespace
+struct ReadState {
+    const FileVersion& version;
+    std::string_view bytes;
+};
 
-bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
+// Done when the file is as it was read, Failed when it cannot be read to tell.
+Replacement CompareWithRead(const fs::path& target, const ReadState& read) {
+    std::string now;
+    FileVersion version;
+    if (fileops::ReadWholeFile(target.string(), now, &version) == fileops::ReadResult::Failed) {
+        return Replacement::Failed;
+    }
+    return version == read.version && now == read.bytes ? Replacement::Done
+                                                        : Replacement::ChangedMeanwhile;
+}
+
+Replacement Replace(const fs::path& nativePath, std::string_view bytes, const ReadState* read) {
     const fs::path target = FinalTarget(nativePath);
     // The rename would replace a read-only file as well; Windows refuses to write it, and so do we.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
-        return false;
+        return Replacement::Failed;
     }
     const std::string temporary = TemporaryNameBeside(target);
     const int fd = fileops::CreateExclusive(temporary);
     if (fd < 0) {
-        return false;
+        return Replacement::Failed;
     }
     TakeOverPermissions(fd, target);
     const bool written = fileops::WriteAll(fd, bytes) && fileops::Flush(fd);
     const bool closed = fileops::Close(fd);
-    if (!written || !closed || !fileops::Rename(temporary, target.string())) {
+    Replacement outcome = written && closed ? Replacement::Done : Replacement::Failed;
+    // After the slow flush, as late as possible before the rename.
+    if (outcome == Replacement::Done && read != nullptr) {
+        outcome = CompareWithRead(target, *read);
+    }
+    if (outcome == Replacement::Done && !fileops::Rename(temporary, target.string())) {
+        outcome = Replacement::Failed;
+    }
+    if (outcome != Replacement::Done) {
         ::unlink(temporary.c_str());
-        return false;
+        return outcome;
     }
     SyncFolder(target.parent_path());
     RemoveAbandonedTemporaries(target);
-    return true;
+    return Replacement::Done;
+}
+
+} // namespace
+
+bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
+    return Replace(nativePath, bytes, nullptr) == Replacement::Done;
+}
+
+Replacement ReplaceFileContentsIfUnchanged(const fs::path& nativePath, std::string_view bytes,
+                                           const FileVersion& readVersion,
+                                           std::string_view readBytes) {
+    const ReadState read{readVersion, readBytes};
+    return Replace(nativePath, bytes, &read);
 }
 
 bool CopyFileAtomically(const fs::path& from, const fs::path& to) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,13 +27,30 @@ bool Injected(Call call) {
     return false;
 }
 
+FileVersion VersionOf(const struct stat& info) {
+    FileVersion version;
+    version.exists = true;
+    version.device = info.st_dev;
+    version.inode = info.st_ino;
+    version.size = static_cast<std::uint64_t>(info.st_size);
+    version.modifiedNs = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
+    version.changedNs = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
+    return version;
+}
+
 } // namespace
 
 void SetFaultHook(FaultHook hook) {
     faultHook = hook;
 }
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, FileVersion* version) {
+    if (version != nullptr) {
+        *version = {};
+    }
+    if (Injected(Call::Read)) {
+        return ReadResult::Failed;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
@@ -58,6 +76,11 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
             filled += static_cast<std::size_t>(got);
         }
         bytes.resize(filled);
+        // Taken after the read: a writer still busy with the file changes it again later, and
+        // one that truncated it shows a size the bytes read do not match.
+        if (version != nullptr && ::fstat(fd, &info) == 0) {
+            *version = VersionOf(info);
+        }
     }
     ::close(fd);
     return result;
@@ -88,7 +111,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 bool Flush(int fd) {
-    return ::fsync(fd) == 0;
+    return !Injected(Call::Flush) && ::fsync(fd) == 0;
 }
 
 bool Close(int fd) {
@@ -97,6 +120,14 @@ bool Close(int fd) {
 
 bool Rename(const std::string& from, const std::string& to) {
     return !Injected(Call::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveAt(int folder, const char* name, int flags) {
+    return !Injected(Call::Remove) && ::unlinkat(folder, name, flags) == 0;
+}
+
+bool MakeFolder(const std::string& path) {
+    return !Injected(Call::MakeFolder) && ::mkdir(path.c_str(), 0777) == 0;
 }
 
 } // namespace tmt::platform::fileops

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <string>
 #include <string_view>
 
@@ -9,7 +11,10 @@ namespace tmt::platform::fileops {
 
 enum class ReadResult { Read, Missing, Failed };
 // The whole of a regular file (links followed). A folder, a device or a read error is a failure.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+// `version`, when given, tells which file was read and how far it had been written when the read
+// ended; a missing file leaves it as not existing.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes,
+                         FileVersion* version = nullptr);
 
 // Creates a new file (mode 0666 less the umask) that no one else has opened; -1 on failure.
 int CreateExclusive(const std::string& path);
@@ -17,10 +22,13 @@ bool WriteAll(int fd, std::string_view bytes);
 bool Flush(int fd);
 bool Close(int fd);
 bool Rename(const std::string& from, const std::string& to);
+// unlinkat(2) and mkdir(2), here so that deletes and folder creation can be made to fail too.
+bool RemoveAt(int folder, const char* name, int flags);
+bool MakeFolder(const std::string& path);
 
-// Test seam: when a hook is set, it is asked before each creating, writing, flushing and renaming
-// call; an answer other than 0 makes that call fail with the answer as errno.
-enum class Call { Create, Write, Flush, Rename };
+// Test seam: when a hook is set, it is asked before each call above except Close; an answer other
+// than 0 makes that call fail with the answer as errno. A read fails before its first byte.
+enum class Call { Read, Create, Write, Flush, Rename, Remove, MakeFolder };
 using FaultHook = int (*)(Call);
 void SetFaultHook(FaultHook hook);
 

@@ -1,6 +1,9 @@
 #include "platform/FileSystem.h"
 
 #include "platform/PathMap.h"
+#include "platform/linux/FileOps.h"
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +32,7 @@ bool DeleteFile(std::string_view path) {
     if (::lstat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return false;
     }
-    return ::unlink(native.c_str()) == 0;
+    return fileops::RemoveAt(AT_FDCWD, native.c_str(), 0);
 }
 
 } // namespace tmt::platform

@@ -1,6 +1,7 @@
 #include "platform/FolderCleanup.h"
 
 #include "platform/PathMap.h"
+#include "platform/linux/FileOps.h"
 #include "platform/linux/FolderReader.h"
 #include "platform/linux/UniqueFd.h"
 
@@ -170,12 +171,12 @@ private:
     // got its owner's write and search rights, as the Windows cleanup clears the attributes.
     void Remove(Level& level, const char* name, int flags) {
         const int folder = level.reader.Fd();
-        if (::unlinkat(folder, name, flags) == 0 || errno == ENOENT) {
+        if (fileops::RemoveAt(folder, name, flags) || errno == ENOENT) {
             return;
         }
         if (PermissionRefused() && !level.rightsGiven) {
             GiveRights(level);
-            if (::unlinkat(folder, name, flags) == 0) {
+            if (fileops::RemoveAt(folder, name, flags)) {
                 return;
             }
         }

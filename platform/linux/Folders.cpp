@@ -2,8 +2,10 @@
 
 #include "platform/PathMap.h"
 #include "platform/Text.h"
+#include "platform/linux/FileOps.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -90,11 +92,12 @@ bool CreateDirectory(std::string_view path) {
     if (!IsValidWindowsName(LastComponent(folder))) {
         return false;
     }
-    return ::mkdir(ToNativePath(folder).c_str(), 0777) == 0;
+    return fileops::MakeFolder(ToNativePath(folder).string());
 }
 
 bool RemoveDirectory(std::string_view path) {
-    return ::rmdir(ToNativePath(WithoutTrailingSeparators(path)).c_str()) == 0;
+    return fileops::RemoveAt(AT_FDCWD, ToNativePath(WithoutTrailingSeparators(path)).c_str(),
+                             AT_REMOVEDIR);
 }
 
 bool IsSymbolicLink(std::string_view path) {

@@ -38,20 +38,40 @@ std::vector<std::string> GetProfileKeys(std::string_view section, std::string_vi
 
 bool WriteProfileString(std::string_view section, std::string_view key,
                         std::optional<std::string_view> value, std::string_view file) {
+    // The game may be rewriting the file at this moment; a read that caught it half-way, or a
+    // file changed before ours could take its place, is read again rather than written back.
+    constexpr int kAttempts = 20;
     const std::filesystem::path path = ToNativePath(file);
-    std::string bytes;
-    const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
-    if (read == ReadResult::Failed) {
-        return false;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string bytes;
+        FileVersion version;
+        const ReadResult read = fileops::ReadWholeFile(path.string(), bytes, &version);
+        if (read == ReadResult::Failed) {
+            return false;
+        }
+        if (read == ReadResult::Missing && !value) {
+            return true;
+        }
+        if (version.exists && version.size != bytes.size()) {
+            continue;
+        }
+        IniText text = read == ReadResult::Read ? IniText(bytes) : IniText();
+        if (!text.Write(section, key, value)) {
+            return false;
+        }
+        if (!text.changed()) {
+            return true;
+        }
+        switch (ReplaceFileContentsIfUnchanged(path, text.Bytes(), version, bytes)) {
+        case Replacement::Done:
+            return true;
+        case Replacement::Failed:
+            return false;
+        case Replacement::ChangedMeanwhile:
+            break;
+        }
     }
-    if (read == ReadResult::Missing && !value) {
-        return true;
-    }
-    IniText text = read == ReadResult::Read ? IniText(bytes) : IniText();
-    if (!text.Write(section, key, value)) {
-        return false;
-    }
-    return !text.changed() || ReplaceFileContents(path, text.Bytes());
+    return false;
 }
 
 } // namespace tmt::platform

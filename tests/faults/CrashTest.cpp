@@ -1,8 +1,13 @@
-// A write that is killed at any moment leaves the game's file whole: either as it was or as the
-// write made it, never half of each, and the next successful write leaves no debris beside it.
+// Every write of a game file is killed at random moments: each file the operation touches is
+// afterwards exactly one of the contents it passes through when it runs undisturbed (for deletes:
+// whole or gone), and the next successful write leaves no debris beside it.
 #include "platform/AtomicFile.h"
+#include "platform/FolderCleanup.h"
+#include "profiles/ProfileStore.h"
+#include "settings/GameSettings.h"
 #include "settings/IniFile.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FaultSweep.h"
+#include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,6 +15,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
@@ -17,22 +25,30 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tmt::test::ContentOf;
+using tmt::test::ContentsDuring;
+using tmt::test::TemporariesIn;
+using tmt::test::WriteFile;
+using Contents = std::set<std::optional<std::string>>;
 
-std::set<std::string> Leftovers(const fs::path& folder, const fs::path& keep) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path() != keep) {
-            names.insert(entry.path().filename().string());
-        }
-    }
-    return names;
+constexpr char kInstallDir[] = "C:\\Games\\TuneMora";
+
+// The long run (scripts/long-faults.sh) asks for more.
+int KillsPerOperation() {
+    const char* asked = std::getenv("TM_CRASH_KILLS");
+    return asked != nullptr ? std::atoi(asked) : 25;
 }
 
-// Runs `work` over and over in a child and kills it `kills` times at random moments; after each
-// kill, `check` looks at the file.
-template <typename Work, typename Check> void KillRepeatedly(int kills, Work work, Check check) {
+// Lays the files out with `setUp`, runs `work` round after round in a child and kills it at a
+// random moment, `kills` times; after each kill `corrupted` counts the files found in a state the
+// work never leaves them in.
+template <typename SetUp, typename Work, typename Corrupted>
+void KillRepeatedly(const char* operation, SetUp setUp, Work work, Corrupted corrupted) {
     std::mt19937 random(20261208);
+    const int kills = KillsPerOperation();
+    int corrupt = 0;
     for (int i = 0; i < kills; ++i) {
+        setUp();
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -40,55 +56,174 @@ template <typename Work, typename Check> void KillRepeatedly(int kills, Work wor
                 work(round);
             }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 15000));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
-        check();
+        corrupt += corrupted();
     }
+    std::printf("[ crashes  ] %s: %d kills, %d corrupted\n", operation, kills, corrupt);
+    EXPECT_EQ(corrupt, 0) << operation;
 }
 
-TEST(CrashDuringWrite, ConfigIniIsAlwaysOldOrNew) {
-    tmt::test::TempDir folder;
-    const fs::path path = folder.Path() / "config.ini";
-    const std::string head = "[Graphics]\r\nVSync=On\r\n";
+// What the first rounds of the work pass through, from the laid-out state; the rounds alternate
+// between two results, so later rounds repeat these.
+template <typename SetUp, typename Work>
+Contents FirstRounds(const fs::path& file, SetUp setUp, Work work) {
+    setUp();
+    return ContentsDuring(file, [&] {
+        for (int round = 0; round < 4; ++round) {
+            work(round);
+        }
+    });
+}
+
+int Outside(const Contents& allowed, const fs::path& file) {
+    return allowed.count(ContentOf(file)) == 1 ? 0 : 1;
+}
+
+class CrashDuringWrite : public ::testing::Test {
+protected:
+    void SetUp() override { game = prefix.MakeGameFolder("Games/TuneMora"); }
+
+    // Files that may only be whole or gone.
+    int Torn(const fs::path& folder, const std::map<std::string, std::string>& files) const {
+        int torn = 0;
+        for (const auto& [name, bytes] : files) {
+            const auto now = ContentOf(folder / name);
+            torn += now && *now != bytes ? 1 : 0;
+        }
+        return torn;
+    }
+    void LayOut(const fs::path& folder, const std::map<std::string, std::string>& files) const {
+        for (const auto& [name, bytes] : files) {
+            WriteFile(folder / name, bytes);
+        }
+    }
+
+    tmt::test::TestPrefix prefix;
+    fs::path game;
+};
+
+TEST_F(CrashDuringWrite, IniKeyWritesAndDeletes) {
+    const fs::path config = game / "config.ini";
     const std::string tail = "[Other]\r\n" + std::string(200000, 'x') + "=1\r\n";
-    tmt::test::WriteFile(path, head + "Screens=1\r\n" + tail);
-    const std::set<std::string> valid = {head + "Screens=1\r\n" + tail,
-                                         head + "Screens=2\r\n" + tail};
-    int corrupt = 0;
-    KillRepeatedly(
-        40,
-        [&](int round) {
-            tmt::IniFile(path.string()).WriteInteger("Graphics", "Screens", 1 + round % 2);
-        },
-        [&] { corrupt += valid.count(tmt::test::ReadFile(path)) == 1 ? 0 : 1; });
-    EXPECT_EQ(corrupt, 0);
+    const auto setUp = [&] {
+        WriteFile(config, "[Graphics]\r\nScreens=1\r\n" + tail);
+    };
+    const auto work = [&](int round) {
+        tmt::IniFile ini(config.string());
+        if (round % 2 == 0) {
+            ini.DeleteKey("Graphics", "Screens");
+        } else {
+            ini.WriteInteger("Graphics", "Screens", 1);
+        }
+    };
+    const Contents allowed = FirstRounds(config, setUp, work);
+    KillRepeatedly("INI write and delete", setUp, work, [&] { return Outside(allowed, config); });
 
-    tmt::IniFile(path.string()).WriteInteger("Graphics", "Screens", 2);
-    EXPECT_TRUE(Leftovers(folder.Path(), path).empty()) << "abandoned temporary files are cleared";
+    work(1);
+    EXPECT_EQ(TemporariesIn(game), 0) << "abandoned temporary files are cleared";
 }
 
-TEST(CrashDuringWrite, AvatarCopyIsAlwaysOldOrNew) {
-    tmt::test::TempDir folder;
-    const fs::path avatar = folder.Path() / "avatar.jpg";
-    const std::string one(300000, '1');
-    const std::string two(500000, '2');
-    tmt::test::WriteFile(folder.Path() / "one.jpg", one);
-    tmt::test::WriteFile(folder.Path() / "two.jpg", two);
-    tmt::test::WriteFile(avatar, one);
-    int corrupt = 0;
+TEST_F(CrashDuringWrite, ConfigurationSave) {
+    const fs::path config = game / "config.ini";
+    const auto setUp = [&] {
+        WriteFile(config, "; TuneMora\r\n[Graphics]\r\nVSync=On\r\n[Path]\r\nSongs=C:\\Old\r\n" +
+                              std::string(100000, ';') + "\r\n");
+    };
+    const tmt::GameSettingsChoice choices[] = {{"800", "600", "Default", false, 2, 1},
+                                               {"1024", "768", "C:\\Songs", true, 1, 0}};
+    const auto work = [&](int round) {
+        tmt::IniFile ini(config.string());
+        tmt::SaveGameSettings(ini, choices[round % 2]);
+    };
+    const Contents allowed = FirstRounds(config, setUp, work);
+    KillRepeatedly("configuration save", setUp, work, [&] { return Outside(allowed, config); });
+
+    work(0);
+    EXPECT_EQ(TemporariesIn(game), 0);
+}
+
+TEST_F(CrashDuringWrite, AvatarCopy) {
+    const fs::path avatar = game / "avatar.jpg";
+    WriteFile(game / "one.jpg", std::string(300000, '1'));
+    WriteFile(game / "two.jpg", std::string(500000, '2'));
+    const auto setUp = [&] {
+        WriteFile(avatar, std::string(300000, '1'));
+    };
+    const auto work = [&](int round) {
+        tmt::platform::CopyFileAtomically(game / (round % 2 ? "one.jpg" : "two.jpg"), avatar);
+    };
+    const Contents allowed = FirstRounds(avatar, setUp, work);
+    KillRepeatedly("avatar copy", setUp, work, [&] { return Outside(allowed, avatar); });
+
+    work(0);
+    EXPECT_EQ(TemporariesIn(game), 0);
+}
+
+TEST_F(CrashDuringWrite, ProfileAddAndChange) {
+    const fs::path folder = game / "Profiles" / "Bob";
+    WriteFile(game / "one.jpg", std::string(200000, '1'));
+    WriteFile(game / "two.jpg", std::string(300000, '2'));
+    const auto setUp = [&] {
+        fs::remove_all(folder);
+        fs::create_directories(game / "Profiles");
+    };
+    // Round 0 adds the profile, later rounds change it back and forth.
+    const auto work = [&](int round) {
+        if (round == 0) {
+            tmt::CreateProfileFolder(kInstallDir, "Bob");
+        }
+        tmt::IniFile ini(tmt::ProfileFilePath(kInstallDir, "Bob"));
+        std::string stored = round == 0 ? "" : "avatar.jpg";
+        const bool odd = round % 2 == 1;
+        tmt::WriteProfile(ini,
+                          {odd ? "Robert" : "Bob", odd ? "r" : "b", odd,
+                           odd ? "C:\\Games\\TuneMora\\two.jpg" : "C:\\Games\\TuneMora\\one.jpg"},
+                          stored);
+    };
+    const Contents profiles = FirstRounds(folder / "profile.prf", setUp, work);
+    const Contents avatars = {std::nullopt, std::string(200000, '1'), std::string(300000, '2')};
+    KillRepeatedly("profile add and change", setUp, work, [&] {
+        return Outside(profiles, folder / "profile.prf") + Outside(avatars, folder / "avatar.jpg");
+    });
+
+    fs::create_directories(folder);
+    work(1);
+    EXPECT_EQ(TemporariesIn(game), 0);
+}
+
+// The trees are laid out before each child starts, and are large enough that the deletion is
+// still running at most of the kills.
+TEST_F(CrashDuringWrite, ProfileDeleteAndTempCleanup) {
+    std::map<std::string, std::string> files = {{"profile.prf", "[profile]\r\nname=Bob\r\n"},
+                                                {"avatar.jpg", std::string(20000, 'A')}};
+    for (int i = 0; i < 300; ++i) {
+        files["r/" + std::to_string(i % 7) + "/r" + std::to_string(i) + ".dat"] =
+            std::string(static_cast<std::size_t>(1000 + i), 'R');
+    }
+    const fs::path bob = game / "Profiles" / "Bob";
     KillRepeatedly(
-        40,
+        "profile delete", [&] { LayOut(bob, files); },
         [&](int round) {
-            tmt::platform::CopyFileAtomically(folder.Path() / (round % 2 ? "one.jpg" : "two.jpg"),
-                                              avatar);
+            if (round == 0) {
+                tmt::DeleteProfile(kInstallDir, "Bob", tmt::platform::CleanupDir);
+            }
+            ::pause();
         },
-        [&] {
-            const std::string now = tmt::test::ReadFile(avatar);
-            corrupt += (now == one || now == two) ? 0 : 1;
-        });
-    EXPECT_EQ(corrupt, 0);
+        [&] { return Torn(bob, files); });
+
+    const fs::path temp = game / "Temp";
+    KillRepeatedly(
+        "Temp cleanup", [&] { LayOut(temp, files); },
+        [&](int round) {
+            if (round == 0) {
+                tmt::platform::CleanupDir("C:\\Games\\TuneMora\\Temp\\");
+            }
+            ::pause();
+        },
+        [&] { return Torn(temp, files); });
 }
 
 } // namespace

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the Debian package, unpacks it into a scratch root, validates the menu entry and the
+# AppStream file it installs, and starts the installed program on a private X server to its main
+# window and closes it with Escape.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="build-package"
+session="check-package"
+wait_limit=${TM_WINDOW_TIMEOUT:-20}
+scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF
+rm -f "$build"/*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+package=$(ls "$build"/*.deb)
+echo "package: $package"
+dpkg-deb --field "$package" Package Version Depends
+
+source scripts/xvfb-session.sh
+root=$work/root
+dpkg-deb -x "$package" "$root"
+for file in usr/bin/tunemora-tools \
+    usr/share/applications/tunemora-tools.desktop \
+    usr/share/metainfo/tunemora-tools.metainfo.xml \
+    usr/share/icons/hicolor/scalable/apps/tunemora-tools.svg \
+    usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/tunemora-tools.png; do
+    [ -f "$root/$file" ] || fail "the package lacks /$file"
+done
+desktop-file-validate "$root/usr/share/applications/tunemora-tools.desktop"
+appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/tunemora-tools.metainfo.xml"
+
+prefix=$(scripts/make-demo-prefix.sh "$work/prefix")
+QT_QPA_PLATFORM=xcb WINEPREFIX=$prefix "$root/usr/bin/tunemora-tools" >"$work/program.log" 2>&1 &
+program_pid=$!
+await_window '^TuneMora Official Tools'
+quit_program
+echo "the installed program started to its main window and closed"
