@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <system_error>
 
 namespace tmt::platform {
@@ -81,23 +82,17 @@ void RemoveAbandonedTemporaries(const fs::path& target) {
     }
 }
 
-struct ReadState {
-    const FileVersion& version;
-    std::string_view bytes;
-};
-
-// Done when the file is as it was read, Failed when it cannot be read to tell.
-Replacement CompareWithRead(const fs::path& target, const ReadState& read) {
+// Done when the file holds what was read, Failed when it cannot be read to tell.
+Replacement CompareWithRead(const fs::path& target, std::string_view readBytes) {
     std::string now;
-    FileVersion version;
-    if (fileops::ReadWholeFile(target.string(), now, &version) == fileops::ReadResult::Failed) {
+    if (fileops::ReadWholeFile(target.string(), now) == fileops::ReadResult::Failed) {
         return Replacement::Failed;
     }
-    return version == read.version && now == read.bytes ? Replacement::Done
-                                                        : Replacement::ChangedMeanwhile;
+    return now == readBytes ? Replacement::Done : Replacement::ChangedMeanwhile;
 }
 
-Replacement Replace(const fs::path& nativePath, std::string_view bytes, const ReadState* read) {
+Replacement Replace(const fs::path& nativePath, std::string_view bytes,
+                    std::optional<std::string_view> readBytes) {
     const fs::path target = FinalTarget(nativePath);
     // The rename would replace a read-only file as well; Windows refuses to write it, and so do we.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
@@ -113,8 +108,8 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes, const Re
     const bool closed = fileops::Close(fd);
     Replacement outcome = written && closed ? Replacement::Done : Replacement::Failed;
     // After the slow flush, as late as possible before the rename.
-    if (outcome == Replacement::Done && read != nullptr) {
-        outcome = CompareWithRead(target, *read);
+    if (outcome == Replacement::Done && readBytes) {
+        outcome = CompareWithRead(target, *readBytes);
     }
     if (outcome == Replacement::Done && !fileops::Rename(temporary, target.string())) {
         outcome = Replacement::Failed;
@@ -131,14 +126,12 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes, const Re
 } // namespace
 
 bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
-    return Replace(nativePath, bytes, nullptr) == Replacement::Done;
+    return Replace(nativePath, bytes, std::nullopt) == Replacement::Done;
 }
 
 Replacement ReplaceFileContentsIfUnchanged(const fs::path& nativePath, std::string_view bytes,
-                                           const FileVersion& readVersion,
                                            std::string_view readBytes) {
-    const ReadState read{readVersion, readBytes};
-    return Replace(nativePath, bytes, &read);
+    return Replace(nativePath, bytes, readBytes);
 }
 
 bool CopyFileAtomically(const fs::path& from, const fs::path& to) {

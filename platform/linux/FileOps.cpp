@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,27 +26,13 @@ bool Injected(Call call) {
     return false;
 }
 
-FileVersion VersionOf(const struct stat& info) {
-    FileVersion version;
-    version.exists = true;
-    version.device = info.st_dev;
-    version.inode = info.st_ino;
-    version.size = static_cast<std::uint64_t>(info.st_size);
-    version.modifiedNs = info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec;
-    version.changedNs = info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec;
-    return version;
-}
-
 } // namespace
 
 void SetFaultHook(FaultHook hook) {
     faultHook = hook;
 }
 
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes, FileVersion* version) {
-    if (version != nullptr) {
-        *version = {};
-    }
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     if (Injected(Call::Read)) {
         return ReadResult::Failed;
     }
@@ -76,11 +61,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, FileVersio
             filled += static_cast<std::size_t>(got);
         }
         bytes.resize(filled);
-        // Taken after the read: a writer still busy with the file changes it again later, and
-        // one that truncated it shows a size the bytes read do not match.
-        if (version != nullptr && ::fstat(fd, &info) == 0) {
-            *version = VersionOf(info);
-        }
     }
     ::close(fd);
     return result;

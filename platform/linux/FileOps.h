@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/AtomicFile.h"
-
 #include <string>
 #include <string_view>
 
@@ -11,10 +9,7 @@ namespace tmt::platform::fileops {
 
 enum class ReadResult { Read, Missing, Failed };
 // The whole of a regular file (links followed). A folder, a device or a read error is a failure.
-// `version`, when given, tells which file was read and how far it had been written when the read
-// ended; a missing file leaves it as not existing.
-ReadResult ReadWholeFile(const std::string& path, std::string& bytes,
-                         FileVersion* version = nullptr);
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Creates a new file (mode 0666 less the umask) that no one else has opened; -1 on failure.
 int CreateExclusive(const std::string& path);

@@ -44,16 +44,12 @@ bool WriteProfileString(std::string_view section, std::string_view key,
     const std::filesystem::path path = ToNativePath(file);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string bytes;
-        FileVersion version;
-        const ReadResult read = fileops::ReadWholeFile(path.string(), bytes, &version);
+        const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
         if (read == ReadResult::Failed) {
             return false;
         }
         if (read == ReadResult::Missing && !value) {
             return true;
-        }
-        if (version.exists && version.size != bytes.size()) {
-            continue;
         }
         IniText text = read == ReadResult::Read ? IniText(bytes) : IniText();
         if (!text.Write(section, key, value)) {
@@ -62,7 +58,7 @@ bool WriteProfileString(std::string_view section, std::string_view key,
         if (!text.changed()) {
             return true;
         }
-        switch (ReplaceFileContentsIfUnchanged(path, text.Bytes(), version, bytes)) {
+        switch (ReplaceFileContentsIfUnchanged(path, text.Bytes(), bytes)) {
         case Replacement::Done:
             return true;
         case Replacement::Failed:
