@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the Debian package, unpacks it into a scratch root, validates the menu entry and the
-# AppStream file it installs, and starts the installed program on a private X server to its main
-# window and closes it with Escape.
+# Builds the Debian package from a build folder (the test build by default, whose tests the
+# package leaves out), unpacks it into a scratch root, validates the menu entry and the AppStream
+# file it installs, and starts the installed program on a private X server to its main window and
+# closes it with Escape.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build="build-package"
+build=${1:-build}
 session="check-package"
 wait_limit=${TM_WINDOW_TIMEOUT:-20}
-scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF
+scripts/build.sh "$build"
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 package=$(ls "$build"/*.deb)

@@ -8,7 +8,7 @@ scripts/install-deps.sh
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
-scripts/check-package.sh
+scripts/check-package.sh build
 
 source scripts/sanitizer-env.sh
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTM_SANITIZE=ON -DTM_BUILD_BENCHMARKS=OFF

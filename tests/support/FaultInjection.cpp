@@ -83,8 +83,4 @@ FailNthCall::~FailNthCall() {
     Stop();
 }
 
-int FailNthCall::CallsSeen() const {
-    return plan.seen[static_cast<std::size_t>(plan.call)];
-}
-
 } // namespace tmt::test

@@ -32,8 +32,6 @@ public:
     ~FailNthCall();
     FailNthCall(const FailNthCall&) = delete;
     FailNthCall& operator=(const FailNthCall&) = delete;
-
-    int CallsSeen() const;
 };
 
 } // namespace tmt::test

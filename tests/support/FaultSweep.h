@@ -70,10 +70,10 @@ inline int TemporariesIn(const std::filesystem::path& folder) {
 // Runs an operation once without a fault, counting its file calls, and then once for each of
 // those calls failing with ENOSPC, EIO and EACCES in turn. Before every run `setUp` lays out the
 // files afresh; `run` does the operation and returns the error it reported (empty for none), and
-// `check` judges the outcome: with no fault, or with the one that was injected. Returns the
-// number of faults injected, and prints it, so the log shows how far each sweep went.
+// `check` judges the outcome: with no fault, or with the one that was injected. The number of
+// faults injected is printed, so the log shows how far each sweep went.
 template <typename SetUp, typename Run, typename Check>
-int SweepEveryCall(const char* operation, SetUp setUp, Run run, Check check) {
+void SweepEveryCall(const char* operation, SetUp setUp, Run run, Check check) {
     setUp();
     std::array<int, kEveryCall.size()> counts{};
     std::string reported;
@@ -103,7 +103,6 @@ int SweepEveryCall(const char* operation, SetUp setUp, Run run, Check check) {
     }
     std::printf("[ faults   ] %s: %d injected\n", operation, faults);
     EXPECT_GT(faults, 0) << operation << " made no file call at all";
-    return faults;
 }
 
 } // namespace tmt::test
