@@ -36,13 +36,24 @@ fs::path FinalTarget(fs::path path) {
     return path;
 }
 
+// ".<name>.tmp-": the start of every temporary file name beside the target, followed by the
+// writer's process id.
+std::string TemporaryPrefix(const fs::path& target) {
+    std::string prefix(1, '.');
+    prefix.append(target.filename().string()).append(".tmp-");
+    return prefix;
+}
+
 std::string TemporaryNameBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return (target.parent_path() /
-            ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-             std::to_string(stamp) + "-" + std::to_string(counter++)))
-        .string();
+    std::string name = TemporaryPrefix(target);
+    name.append(std::to_string(::getpid()))
+        .append("-")
+        .append(std::to_string(stamp))
+        .append("-")
+        .append(std::to_string(counter++));
+    return (target.parent_path() / name).string();
 }
 
 // Gives the new file the old file's mode and, where allowed, its owner.
@@ -68,7 +79,7 @@ void SyncFolder(const fs::path& folder) {
 // A replacement that was cut off by a crash leaves its temporary file; the next successful one
 // removes those whose writer is gone. A temporary file of a writer still running is left alone.
 void RemoveAbandonedTemporaries(const fs::path& target) {
-    const std::string prefix = "." + target.filename().string() + ".tmp-";
+    const std::string prefix = TemporaryPrefix(target);
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(target.parent_path(), error)) {
         const std::string name = entry.path().filename().string();

@@ -71,7 +71,11 @@ std::string In32BitView(std::string_view keyPath, bool win32Prefix) {
     if (EqualsIgnoreAsciiCase(rest.substr(0, rest.find('\\')), "Wow6432Node")) {
         return path;
     }
-    return "Software\\Wow6432Node" + (rest.empty() ? std::string() : "\\" + std::string(rest));
+    std::string view = "Software\\Wow6432Node";
+    if (!rest.empty()) {
+        view.append("\\").append(rest);
+    }
+    return view;
 }
 
 } // namespace
