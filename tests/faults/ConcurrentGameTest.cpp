@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -98,7 +99,7 @@ TEST(ConcurrentGame, EverySaveCompletesOrFailsAndTheLossRateIsMeasured) {
     void* shared = ::mmap(nullptr, sizeof(GameState), PROT_READ | PROT_WRITE,
                           MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(shared, MAP_FAILED);
-    GameState& state = *new (shared) GameState;
+    GameState& state = *std::construct_at(static_cast<GameState*>(shared));
     const pid_t game = ::fork();
     ASSERT_GE(game, 0);
     if (game == 0) {
