@@ -73,6 +73,26 @@ int CreateExclusive(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
+int OpenForRewrite(const std::string& path) {
+    if (Injected(Call::Create)) {
+        return -1;
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+bool Reserve(int fd, std::size_t size) {
+    if (Injected(Call::Write)) {
+        return false;
+    }
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    // A file system that cannot reserve space still lets the write try.
+    return error == 0 || error == EOPNOTSUPP || error == EINVAL;
+}
+
+bool Truncate(int fd, std::size_t size) {
+    return !Injected(Call::Write) && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
 bool WriteAll(int fd, std::string_view bytes) {
     if (Injected(Call::Write)) {
         return false;
