@@ -128,26 +128,32 @@ Replacement CompareWithRead(const fs::path& target, std::string_view readBytes) 
 
 // A file with several hard links is one file under several names: a new file renamed over one
 // name would leave the others with the old contents. It is written where it is instead: the room
-// is reserved first, so a full disk stops it before the first byte changes, and the new bytes go
-// over the old ones in one write. Unlike a rename this is not proof against a crash in the middle
-// of that write.
+// is reserved first, so a full disk stops it before the first byte changes, the new bytes go over
+// the old ones in one write, and a write that fails half-way puts the old bytes back. Unlike a
+// rename this is not proof against a crash in the middle of that write.
 Replacement RewriteInPlace(const fs::path& target, std::string_view bytes,
                            std::optional<std::string_view> readBytes) {
+    std::string old;
+    if (!readBytes) {
+        if (fileops::ReadWholeFile(target.string(), old) != fileops::ReadResult::Read) {
+            return Replacement::Failed;
+        }
+        readBytes = old;
+    }
     const int fd = fileops::OpenForRewrite(target.string());
     if (fd < 0) {
         return Replacement::Failed;
     }
-    Replacement outcome = Replacement::Done;
-    if (!fileops::Reserve(fd, bytes.size())) {
-        outcome = Replacement::Failed;
-    }
-    if (outcome == Replacement::Done && readBytes) {
-        outcome = CompareWithRead(target, *readBytes);
-    }
+    Replacement outcome = fileops::Reserve(fd, bytes.size()) ? CompareWithRead(target, *readBytes)
+                                                             : Replacement::Failed;
     if (outcome == Replacement::Done &&
         !(fileops::WriteAll(fd, bytes) && fileops::Truncate(fd, bytes.size()) &&
           fileops::Flush(fd))) {
         outcome = Replacement::Failed;
+        if (::lseek(fd, 0, SEEK_SET) == 0 && fileops::WriteAll(fd, *readBytes) &&
+            fileops::Truncate(fd, readBytes->size())) {
+            fileops::Flush(fd);
+        }
     }
     if (!fileops::Close(fd)) {
         outcome = Replacement::Failed;
