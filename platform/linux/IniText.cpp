@@ -165,12 +165,15 @@ private:
     std::optional<bool> previousEmpty_; // none before the first key line
 };
 
-// A name as asked for, trimmed, and in the text's own bytes where names can be compared byte for
-// byte.
+// Whether a name asked for loses its blanks first: Wine trims the section and key of a read, but
+// not the section whose keys it lists.
+enum class Asked { Trimmed, AsGiven };
+
+// A name as asked for, and in the text's own bytes where names can be compared byte for byte.
 class WantedName {
 public:
-    WantedName(std::string_view name, const Codec& codec)
-        : utf8_(CutAtNul(Trimmed(name, Codec{}))), codec_(codec) {
+    WantedName(std::string_view name, const Codec& codec, Asked asked = Asked::Trimmed)
+        : utf8_(CutAtNul(asked == Asked::Trimmed ? Trimmed(name, Codec{}) : name)), codec_(codec) {
         if (!codec.DoubleByte()) {
             encoded_ = codec.Encode(utf8_);
         }
@@ -260,8 +263,8 @@ LineAt LineStartingAt(std::string_view text, std::size_t at, const Codec& codec)
 // returns true. The text is UTF-8 or in a single-byte code page.
 template <typename OnKey>
 void ForEachKeyOfSection(std::string_view text, const Codec& codec, std::string_view section,
-                         OnKey onKey) {
-    const WantedName wanted(section, codec);
+                         Asked asked, OnKey onKey) {
+    const WantedName wanted(section, codec, asked);
     bool inside = wanted.empty();
     KeyRun run;
     for (std::size_t at = 0; at < text.size();) {
@@ -302,7 +305,7 @@ std::optional<std::string> ReadIn(std::string_view text, const Codec& codec,
                                   std::string_view section, std::string_view key) {
     const WantedName wantedKey(key, codec);
     std::optional<std::string> value;
-    ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
+    ForEachKeyOfSection(text, codec, section, Asked::Trimmed, [&](const Parsed& parsed) {
         if (!wantedKey.Matches(parsed.name)) {
             return false;
         }
@@ -318,7 +321,7 @@ std::optional<std::string> ReadIn(std::string_view text, const Codec& codec,
 std::vector<std::string> KeysIn(std::string_view text, const Codec& codec,
                                 std::string_view section) {
     std::vector<std::string> keys;
-    ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
+    ForEachKeyOfSection(text, codec, section, Asked::AsGiven, [&](const Parsed& parsed) {
         if (parsed.value && !IsComment(parsed.name)) {
             keys.push_back(codec.Decode(CutAtNul(parsed.name)));
         }

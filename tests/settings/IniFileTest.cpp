@@ -107,6 +107,9 @@ TEST_F(IniFileTest, ValuesAndNamesReadAsWineReadsThem) {
     EXPECT_EQ(ini.ReadString("S", "nv", "d"), "d")
         << "the first line of the name has no \"=\", so the key reads as absent";
     EXPECT_EQ(ini.ReadString(" T ", "m", "d"), "1") << "section names end at a NUL too";
+    EXPECT_EQ(tmt::platform::GetProfileKeys(" T ", ini.FileName()), std::vector<std::string>{})
+        << "the section whose keys are listed is taken as given, blanks and all";
+    EXPECT_EQ(tmt::platform::GetProfileKeys("t", ini.FileName()), std::vector<std::string>{"m"});
 }
 
 TEST_F(IniFileTest, AnEmptyKeyNameEndsTheKeyListAsWineListsIt) {
