@@ -28,7 +28,6 @@ done
 wine "$work/upcase.exe" | tr -d '\r' >"$work/upcase.txt"
 wine "$work/locales.exe" | tr -d '\r' >"$work/locales.txt"
 python3 "$here/tables.py" "$work" "$root"
-clang-format -i "$root"/platform/Wine{CodePages,Upcase,Locales}.cpp
 echo "written: platform/WineCodePages.cpp platform/WineUpcase.cpp platform/WineLocales.cpp"
 
 if [ "${1:-}" = "--check-locales" ]; then
