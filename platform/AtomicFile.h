@@ -7,8 +7,11 @@ namespace tmt::platform {
 
 // Replaces a file's contents so that a crash or a full disk never leaves half a file: the new
 // contents go to a file beside it, are flushed, and that file is renamed over the old one, taking
-// over its permissions. A symbolic link stays a link; its target is replaced. False when any step
-// fails, and then the old file is exactly as it was.
+// over its owner and group (where the process may set them), mode and extended attributes (Wine's
+// DOS attributes, POSIX ACLs). A symbolic link stays a link; its target is replaced. A file with
+// several hard links stays that one file for all of them: it is rewritten in place, after its
+// room is reserved, which a full disk cannot tear but a crash during the write could. False when
+// any step fails, and then the old file is exactly as it was.
 bool ReplaceFileContents(const std::filesystem::path& nativePath, std::string_view bytes);
 
 enum class Replacement { Done, Failed, ChangedMeanwhile };

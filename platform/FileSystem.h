@@ -9,7 +9,8 @@ namespace tmt::platform {
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
 
-// DeleteFileW: true when the file is gone afterwards because of this call.
+// DeleteFileW: true when the file is gone afterwards because of this call. A read-only file (as
+// Wine sees it: no write bit in its mode) is not deleted.
 bool DeleteFile(std::string_view path);
 
 } // namespace tmt::platform

@@ -6,10 +6,11 @@
 
 namespace tmt::platform {
 
-// CreateDirectoryW on a path in the game's form: makes the last component only. Fails, as Windows
-// does, when that component is a name Windows cannot hold (one of \ / : * ? " < > |, a control
-// character, a trailing blank or dot, a device name such as CON or LPT1), so that what the game
-// could not open is never made on the Linux side either.
+// CreateDirectoryW on a path in the game's form: makes the last component only, named as Windows
+// names it (without the dots and blanks at its end: "Jr." makes "Jr"). Fails, as Windows does,
+// when that component is a name Windows cannot hold (one of \ / : * ? " < > |, a control
+// character, a device name such as CON or LPT1), so that what the game could not open is never
+// made on the Linux side either.
 bool CreateDirectory(std::string_view path);
 
 // RemoveDirectoryW: removes an empty folder.
@@ -19,10 +20,10 @@ bool RemoveDirectory(std::string_view path);
 bool IsSymbolicLink(std::string_view path);
 
 // The names of the sub-folders that Windows' FindFirstFileW with the folder attribute hands out:
-// folders only (links to folders count), in the order the file system lists them, without "." and
-// "..", and without those Wine counts as hidden or system (a name beginning with ".", or the
-// hidden or system bit in the user.DOSATTRIB extended attribute). Empty when the folder cannot be
-// read.
+// folders only (links to folders count), in Wine's order (sorted without regard to case, see
+// ComesFirstInWineListing), without "." and "..", and without those Wine counts as hidden or
+// system (a name beginning with ".", or the hidden or system bit in the user.DOSATTRIB extended
+// attribute). Empty when the folder cannot be read.
 std::vector<std::string> ListVisibleFolders(std::string_view folder);
 
 } // namespace tmt::platform

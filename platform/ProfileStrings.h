@@ -8,22 +8,39 @@
 namespace tmt::platform {
 
 // The Windows profile functions on INI files (paths in the game's form), read exactly as
-// GetPrivateProfileStringW reads them, because the game reads the same files through it.
+// GetPrivateProfileStringW reads them under Wine, because the game reads the same files through
+// it. A file without a byte-order mark is in the ANSI code page Wine gives the game.
 
-// GetPrivateProfileStringW(section, key, default, buffer of 2048, file): the first value of the
-// key in the first section of the name, without surrounding blanks and one pair of enclosing
-// double quotes, at most 2047 characters; `defaultValue` when the file, section or key is absent.
+// GetPrivateProfileStringW(section, key, default, buffer of 2048, file): the value of the first
+// line of the key in the first section of the name, up to its first NUL, without surrounding
+// blanks and one pair of enclosing quotes, at most 2047 characters; `defaultValue` when the file,
+// section or key is absent, or when that line has no "=".
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file);
 
-// GetPrivateProfileStringW with no key name: every key line of the section, duplicates included.
+// GetPrivateProfileStringW with no key name: the names of the section's key lines, duplicates
+// and an empty name included, without comments and lines that have no "=".
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file);
 
 // WritePrivateProfileStringW: sets the key (nothing for `value` deletes it). Unlike Windows, which
 // rewrites the whole file, only the key's own line changes, is added or goes; every other byte
 // stays, and the file is replaced atomically. False when the file cannot be written, or when the
-// text holds a character the file's encoding cannot hold; the file is then unchanged.
+// text holds a character the file's encoding cannot hold (where Wine would write a look-alike or
+// "?"); the file is then unchanged. A missing file is created in the ANSI code page, or as
+// UTF-16LE when the code page cannot hold the text.
 bool WriteProfileString(std::string_view section, std::string_view key,
                         std::optional<std::string_view> value, std::string_view file);
+
+// The characters of `text` that the file as it is cannot hold, each once, in order; none for a
+// missing file.
+std::vector<char32_t> UnstorableInProfileFile(std::string_view text, std::string_view file);
+
+// Readies a file for writes of all of `texts`: a missing file that the ANSI code page could not
+// hold them in is created empty as UTF-16LE with its byte-order mark, the form in which the
+// Windows profile functions read and write Unicode. An existing file is left as it is; the result
+// is then the characters of the texts it cannot hold (none when it holds them all). Nothing when
+// the file can be neither read nor created.
+std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::string_view>& texts,
+                                                        std::string_view file);
 
 } // namespace tmt::platform

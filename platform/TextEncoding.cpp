@@ -1,20 +1,22 @@
 #include "platform/TextEncoding.h"
 
-#include <array>
 #include <cstdint>
 
 namespace tmt::platform {
 
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F in Windows-1252; the undefined five map to themselves.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes one sequence at `at`; surrogate code points are accepted (WTF-8). Nothing for a broken
-// sequence, which then counts as one byte.
+char16_t UnitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char16_t>(order == ByteOrder::LittleEndian ? first | (second << 8)
+                                                                  : (first << 8) | second);
+}
+
+} // namespace
+
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
     const auto byte = [&](std::size_t i) {
         return static_cast<unsigned char>(text[i]);
@@ -46,8 +48,6 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
     return c;
 }
 
-} // namespace
-
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -66,59 +66,94 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes) {
+std::string Utf8AsWineReadsIt(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (const char b : bytes) {
-        const auto byte = static_cast<unsigned char>(b);
-        if (byte < 0x80) {
-            out += b;
-        } else {
-            AppendUtf8(out, byte < 0xA0 ? kHigh[byte - 0x80] : byte);
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+    // The payload of the byte at `i` when it continues a sequence, else nothing.
+    const auto payload = [&](std::size_t i) -> std::optional<char32_t> {
+        const unsigned value = static_cast<unsigned char>(bytes[i]) ^ 0x80u;
+        return value < 0x40 ? std::optional<char32_t>(value) : std::nullopt;
+    };
     std::size_t at = 0;
-    while (at < text.size()) {
-        const auto c = NextCodePoint(text, at);
-        if (!c) {
-            return std::nullopt;
-        }
-        if (*c < 0x80 || (*c >= 0xA0 && *c <= 0xFF)) {
-            out += static_cast<char>(*c);
+    while (at < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[at++]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
             continue;
         }
-        std::size_t found = kHigh.size();
-        for (std::size_t i = 0; i < kHigh.size(); ++i) {
-            if (kHigh[i] == *c) {
-                found = i;
+        // Bytes that follow the lead: C2-DF one, E0-EF two, F0-F4 three; any other byte stands
+        // alone.
+        const std::size_t following = lead >= 0xC2 && lead <= 0xDF   ? 1
+                                      : lead >= 0xE0 && lead <= 0xEF ? 2
+                                      : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                                     : 0;
+        if (following > 0 && at + following > bytes.size()) {
+            out += "\xEF\xBF\xBD";
+            break;
+        }
+        // The steps of Wine's decoder: each continuation byte is taken only while the code point
+        // can still turn out valid, and a failed step leaves the bytes after it for the next
+        // character.
+        char32_t c = lead & (0x3F >> following);
+        const std::size_t end = at + following;
+        bool valid = false;
+        switch (following) {
+        case 3: {
+            const auto next = payload(end - 3);
+            if (!next) {
+                break;
+            }
+            c = (c << 6) | *next;
+            ++at;
+            if (c < 0x10) {
                 break;
             }
         }
-        if (found == kHigh.size()) {
-            return std::nullopt;
+            [[fallthrough]];
+        case 2: {
+            const auto next = payload(end - 2);
+            if (!next) {
+                break;
+            }
+            c = (c << 6) | *next;
+            if (c >= (0x110000 >> 6)) {
+                break;
+            }
+            ++at;
+            if (c < 0x20 || (c >= (0xD800 >> 6) && c <= (0xDFFF >> 6))) {
+                break;
+            }
         }
-        out += static_cast<char>(0x80 + found);
+            [[fallthrough]];
+        case 1: {
+            const auto next = payload(end - 1);
+            if (!next) {
+                break;
+            }
+            c = (c << 6) | *next;
+            ++at;
+            valid = c >= 0x80;
+            break;
+        }
+        default:
+            break;
+        }
+        if (valid) {
+            AppendUtf8(out, c);
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
     }
     return out;
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
+std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order) {
     std::string out;
     out.reserve(bytes.size());
-    const auto unit = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    };
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const char16_t u = unit(i);
+        const char16_t u = UnitAt(bytes, i, order);
         if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-            const char16_t low = unit(i + 2);
+            const char16_t low = UnitAt(bytes, i + 2, order);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
@@ -130,16 +165,18 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToUtf16Le(std::string_view text) {
+std::string Utf8ToUtf16(std::string_view text, ByteOrder order) {
     std::string out;
     out.reserve(text.size() * 2);
     const auto put = [&](char32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>((u >> 8) & 0xFF);
+        const auto low = static_cast<char>(u & 0xFF);
+        const auto high = static_cast<char>((u >> 8) & 0xFF);
+        out += order == ByteOrder::LittleEndian ? low : high;
+        out += order == ByteOrder::LittleEndian ? high : low;
     };
     std::size_t at = 0;
     while (at < text.size()) {
-        const char32_t c = NextCodePoint(text, at).value_or(0xFFFD);
+        const char32_t c = NextCodePoint(text, at).value_or(kReplacement);
         if (c >= 0x10000) {
             put(0xD800 + ((c - 0x10000) >> 10));
             put(0xDC00 + ((c - 0x10000) & 0x3FF));

@@ -44,20 +44,39 @@ std::vector<ListedProfile> ListProfiles(const std::string& installDir) {
     return profiles;
 }
 
+std::optional<std::string> RefusedProfileName(const std::string& typedName) {
+    if (typedName.find_first_of("\\/") != std::string::npos) {
+        return kSeparatorInName;
+    }
+    if (!typedName.empty() && typedName.front() == '.') {
+        return kDotInFront;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> CreateProfileFolder(const std::string& installDir,
                                                const std::string& typedName) {
-    if (typedName.find_first_of("\\/") != std::string::npos) {
+    if (RefusedProfileName(typedName)) {
         return std::nullopt;
     }
-    std::string profilePath = ProfileFilePath(installDir, typedName);
+    std::string folderName = typedName;
     // An existing folder may belong to a profile renamed since; the display names alone cannot
     // tell, so the new folder takes a fresh number instead.
-    while (platform::DirectoryExists(FolderPart(profilePath))) {
-        profilePath = ProfileFilePath(installDir,
-                                      typedName + std::to_string(RandomBelow(kFolderNumberBound)));
+    while (platform::DirectoryExists(ProfileFolderPath(installDir, folderName))) {
+        folderName = typedName + std::to_string(RandomBelow(kFolderNumberBound));
     }
+    // Windows drops the dots and blanks that end a name when it makes the folder, but keeps them
+    // in a path that goes on below it: the file goes where the folder really is.
+    while (!folderName.empty() && (folderName.back() == '.' || folderName.back() == ' ')) {
+        folderName.pop_back();
+    }
+    const std::string profilePath = ProfileFilePath(installDir, folderName);
     platform::CreateDirectory(FolderPart(profilePath));
     return profilePath;
+}
+
+void RemoveEmptyProfileFolder(const std::string& profilePath) {
+    platform::RemoveDirectory(FolderPart(profilePath));
 }
 
 LoadedProfile LoadProfile(const IniFile& profile) {
@@ -83,6 +102,7 @@ std::string AvatarPath(const std::string& profilePath, const std::string& avatar
 }
 
 bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& storedAvatar) {
+    profile.PrepareFor({values.name, values.login});
     profile.WriteString(kProfileSection, "name", values.name);
     profile.WriteString(kProfileSection, "login", values.login);
     profile.WriteString(kProfileSection, "locked", values.locked ? "yes" : "no");

@@ -17,6 +17,8 @@ inline constexpr char kProfileSection[] = "profile";
 inline constexpr char kNameNotFound[] = "Error - Name not found";
 inline constexpr char kAvatarFileName[] = "avatar.jpg";
 inline constexpr char kSeparatorInName[] = "Profile name cannot contain \\ or /.";
+inline constexpr char kDotInFront[] =
+    "Profile name cannot begin with a dot: the game does not show such a profile.";
 inline constexpr char kCannotCopyAvatar[] = "Cannot copy avatar file to profile folder!";
 
 std::string ProfileFolderPath(const std::string& installDir, const std::string& folderName);
@@ -33,13 +35,21 @@ struct ListedProfile {
 // Profiles folder is missing.
 std::vector<ListedProfile> ListProfiles(const std::string& installDir);
 
+// Why a typed name can have no profile folder: one holding \ or / would lead outside Profiles,
+// and one beginning with a dot would make a folder that is hidden from the game and from the
+// list. Nothing when the name will do.
+std::optional<std::string> RefusedProfileName(const std::string& typedName);
+
 // Makes the folder of a new profile and returns the path of its profile file. When a folder of
-// the typed name exists already, the name gets a random number appended until it is new. A
-// folder that cannot be made is not reported here: the first write to the file then fails.
-// Nothing is made, and nothing returned, for a name holding \ or /, which would lead outside
-// Profiles.
+// the typed name exists already, the name gets a random number appended until it is new. The
+// folder is named as Windows names it, without trailing dots and blanks, and the profile file is
+// placed in that folder. A folder that cannot be made is not reported here: the first write to
+// the file then fails. Nothing is made, and nothing returned, for a refused name.
 std::optional<std::string> CreateProfileFolder(const std::string& installDir,
                                                const std::string& typedName);
+
+// Removes the folder of a new profile again when nothing could be written into it.
+void RemoveEmptyProfileFolder(const std::string& profilePath);
 
 // The keys present in a profile file; an absent key stays empty.
 struct LoadedProfile {
@@ -64,7 +74,8 @@ struct ProfileValues {
 
 // Writes the keys in the game's order and stores, keeps or drops the avatar; `storedAvatar` (the
 // avatar name the profile had) is updated to what the file now says. Raises tmt::Error when a key
-// cannot be written; returns false when the picture could not be copied into the folder, in which
+// cannot be written, and before anything is written when the file cannot hold the name or the
+// login; returns false when the picture could not be copied into the folder, in which
 // case the profile is left without an avatar.
 bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& storedAvatar);
 

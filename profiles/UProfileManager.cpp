@@ -154,16 +154,25 @@ void TFProfileManager::bAddClick() {
                 return;
             }
         }
+        if (const auto refusal = tmt::RefusedProfileName(typed)) {
+            MessageBox::Plain(this, Q(*refusal));
+            return;
+        }
         const std::optional<std::string> created =
             tmt::CreateProfileFolder(FormMain->InstallDir, typed);
         if (!created) {
-            MessageBox::Plain(this, QString::fromUtf8(tmt::kSeparatorInName));
             return;
         }
         ProfilePath = *created;
         ProfileIni = std::make_unique<tmt::IniFile>(ProfilePath);
         const ReleaseAtEnd release(ProfileIni);
-        SaveProfile();
+        try {
+            SaveProfile();
+        } catch (...) {
+            // A profile of which nothing could be written leaves no empty folder behind.
+            tmt::RemoveEmptyProfileFolder(ProfilePath);
+            throw;
+        }
     });
 }
 

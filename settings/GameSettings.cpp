@@ -37,7 +37,10 @@ std::int32_t ReadUpdateChannel(const IniFile& ini) {
 }
 
 void SaveGameSettings(IniFile& ini, const GameSettingsChoice& choice) {
-    ini.WriteString("Graphics", "Resolution", choice.width + "x" + choice.height);
+    const std::string resolution = choice.width + "x" + choice.height;
+    // Either every value fits the file, or nothing is written.
+    ini.PrepareFor({resolution, choice.songsFolder});
+    ini.WriteString("Graphics", "Resolution", resolution);
     if (choice.songsFolder == kDefaultSongsFolder) {
         ini.DeleteKey("Path", "Songs");
     } else {

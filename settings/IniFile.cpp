@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/ProfileStrings.h"
 #include "platform/Text.h"
+#include "platform/TextEncoding.h"
 #include "settings/IntegerText.h"
 
 #include <algorithm>
@@ -20,14 +21,52 @@ std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key
 }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-    const std::vector<std::string> keys = platform::GetProfileKeys(section, fileName_);
-    return std::any_of(keys.begin(), keys.end(), [&](const std::string& listed) {
-        return EqualsIgnoreAsciiCase(listed, key);
-    });
+    // The list comes as names one after another, each ended by a NUL, and ends with an empty
+    // name: an empty key name in the section ends it early.
+    for (const std::string& listed : platform::GetProfileKeys(section, fileName_)) {
+        if (listed.empty()) {
+            return false;
+        }
+        if (EqualsIgnoreAsciiCase(listed, key)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// "<file> cannot store these characters: ...", each character once, apart by blanks.
+Error CannotStore(const std::string& file, const std::vector<char32_t>& characters) {
+    std::string listed;
+    for (const char32_t c : characters) {
+        if (!listed.empty()) {
+            listed += ' ';
+        }
+        platform::AppendUtf8(listed, c);
+    }
+    return Error(file + " cannot store these characters: " + listed);
+}
+
+} // namespace
+
+void IniFile::PrepareFor(const std::vector<std::string_view>& values) {
+    const auto unstorable = platform::PrepareProfileFile(values, fileName_);
+    if (!unstorable) {
+        throw Error("Unable to write to " + fileName_);
+    }
+    if (!unstorable->empty()) {
+        throw CannotStore(fileName_, *unstorable);
+    }
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     if (!platform::WriteProfileString(section, key, value, fileName_)) {
+        const std::vector<char32_t> unstorable =
+            platform::UnstorableInProfileFile(std::string(key) + std::string(value), fileName_);
+        if (!unstorable.empty()) {
+            throw CannotStore(fileName_, unstorable);
+        }
         throw Error("Unable to write to " + fileName_);
     }
 }

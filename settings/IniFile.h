@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tmt {
 
@@ -24,7 +25,13 @@ public:
                              std::int32_t defaultValue) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
 
-    // Raise tmt::Error "Unable to write to <file>" when the file cannot be written.
+    // Before several writes that belong together: raises tmt::Error "<file> cannot store these
+    // characters: <characters>" when the file exists and its encoding cannot hold one of the
+    // values, before anything is written; a missing file is created in a form that holds them all.
+    void PrepareFor(const std::vector<std::string_view>& values);
+
+    // Raise tmt::Error "Unable to write to <file>" when the file cannot be written, or the
+    // "cannot store these characters" error when its encoding cannot hold the value.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     // Reports nothing when the key, the section or the file is absent; raises tmt::Error

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/falloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,29 @@ int CreateExclusive(const std::string& path) {
         return -1;
     }
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int OpenForRewrite(const std::string& path) {
+    if (Injected(Call::Create)) {
+        return -1;
+    }
+    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+bool Reserve(int fd, std::size_t size) {
+    if (Injected(Call::Write)) {
+        return false;
+    }
+    // The room is taken without changing the file's size, which readers would see.
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
+        return true;
+    }
+    // A file system that cannot reserve space still lets the write try.
+    return errno == EOPNOTSUPP || errno == ENOSYS;
+}
+
+bool Truncate(int fd, std::size_t size) {
+    return !Injected(Call::Write) && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {

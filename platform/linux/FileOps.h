@@ -13,6 +13,12 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Creates a new file (mode 0666 less the umask) that no one else has opened; -1 on failure.
 int CreateExclusive(const std::string& path);
+// Opens an existing regular file for writing in place, without truncating it; -1 on failure.
+int OpenForRewrite(const std::string& path);
+// Makes sure the file has room for `size` bytes, so that a write of that many cannot run out of
+// space half-way.
+bool Reserve(int fd, std::size_t size);
+bool Truncate(int fd, std::size_t size);
 bool WriteAll(int fd, std::string_view bytes);
 bool Flush(int fd);
 bool Close(int fd);

@@ -2,6 +2,7 @@
 
 #include "platform/PathMap.h"
 #include "platform/Text.h"
+#include "platform/WineCase.h"
 #include "platform/linux/FileOps.h"
 
 #include <dirent.h>
@@ -10,6 +11,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
@@ -73,7 +75,7 @@ bool IsFolder(const std::string& nativePath, unsigned char type) {
 }
 
 bool IsValidWindowsName(std::string_view name) {
-    if (name.empty() || name.back() == ' ' || name.back() == '.') {
+    if (name.empty()) {
         return false;
     }
     for (const char c : name) {
@@ -88,8 +90,14 @@ bool IsValidWindowsName(std::string_view name) {
 } // namespace
 
 bool CreateDirectory(std::string_view path) {
-    const std::string_view folder = WithoutTrailingSeparators(path);
-    if (!IsValidWindowsName(LastComponent(folder))) {
+    std::string_view folder = WithoutTrailingSeparators(path);
+    // Windows drops the dots and blanks that end the name; all of them leave the parent, which
+    // exists.
+    while (!folder.empty() && (folder.back() == ' ' || folder.back() == '.')) {
+        folder.remove_suffix(1);
+    }
+    if (folder.empty() || IsSeparator(folder.back()) ||
+        !IsValidWindowsName(LastComponent(folder))) {
         return false;
     }
     return fileops::MakeFolder(ToNativePath(folder).string());
@@ -113,6 +121,8 @@ std::vector<std::string> ListVisibleFolders(std::string_view folder) {
     if (!dir) {
         return names;
     }
+    // Wine reads the whole folder and hands the names out sorted, whatever order the file
+    // system keeps them in.
     while (const dirent* entry = ::readdir(dir.get())) {
         // Wine hides every name that begins with a dot, "." and ".." included.
         if (entry->d_name[0] == '.') {
@@ -123,6 +133,7 @@ std::vector<std::string> ListVisibleFolders(std::string_view folder) {
             names.emplace_back(entry->d_name);
         }
     }
+    SortAsWineLists(names);
     return names;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/linux/IniText.h"
 
+#include "platform/CodePage.h"
 #include "platform/Text.h"
 #include "platform/TextEncoding.h"
 
@@ -11,72 +12,215 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
-constexpr std::size_t kMaxValueUnits = 2047;
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr std::size_t kBufferUnits = 2048; // the buffer the game reads a value into
 
-// The blanks the profile functions trim around names and values.
+// How the bytes of a working text are read. `page` is the ANSI code page or UTF-8; none when the
+// text is the UTF-8 form of a UTF-16 file. Only a double-byte code page needs to step over
+// characters: in every other form a byte below 0x80 is always a character of its own.
+struct Codec {
+    const CodePage* page = nullptr;
+
+    bool DoubleByte() const { return page != nullptr && page->IsDoubleByte(); }
+
+    // Where the character that begins at `at` ends: a lead byte takes the byte after it unless
+    // that byte is a NUL.
+    std::size_t Next(std::string_view text, std::size_t at) const {
+        if (DoubleByte() && page->IsLeadByte(static_cast<unsigned char>(text[at])) &&
+            at + 1 < text.size() && text[at + 1] != '\0') {
+            return at + 2;
+        }
+        return at + 1;
+    }
+
+    std::string Decode(std::string_view raw) const {
+        return page != nullptr ? page->Decode(raw) : SanitisedUtf8(raw);
+    }
+
+    std::optional<std::string> Encode(std::string_view text) const {
+        if (page != nullptr) {
+            return page->Encode(text);
+        }
+        if (SanitisedUtf8(text) != text) {
+            return std::nullopt;
+        }
+        return std::string(text);
+    }
+};
+
+// The blanks the profile functions trim around lines, names and values.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x1a';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\x1a';
 }
 
-std::string_view Trimmed(std::string_view text) {
+std::string_view TrimmedStart(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
     return text;
+}
+
+// Without the blanks at its end; in a double-byte code page a blank byte that ends a pair is no
+// blank.
+std::string_view TrimmedEnd(std::string_view text, const Codec& codec) {
+    if (!codec.DoubleByte()) {
+        while (!text.empty() && IsBlank(text.back())) {
+            text.remove_suffix(1);
+        }
+        return text;
+    }
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t next = codec.Next(text, at);
+        if (next - at > 1 || !IsBlank(text[at])) {
+            end = next;
+        }
+        at = next;
+    }
+    return text.substr(0, end);
+}
+
+std::string_view Trimmed(std::string_view text, const Codec& codec) {
+    return TrimmedEnd(TrimmedStart(text), codec);
+}
+
+// Names and values end at their first NUL, as the Windows functions see them.
+std::string_view CutAtNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+// The first character equal to `wanted` at or after `from`, counting only characters that begin
+// where a character begins.
+std::size_t FindChar(std::string_view text, char wanted, const Codec& codec, std::size_t from = 0) {
+    if (!codec.DoubleByte()) {
+        return text.find(wanted, from);
+    }
+    for (std::size_t at = from; at < text.size(); at = codec.Next(text, at)) {
+        if (text[at] == wanted && codec.Next(text, at) == at + 1) {
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t FindLastChar(std::string_view text, char wanted, const Codec& codec) {
+    if (!codec.DoubleByte()) {
+        return text.rfind(wanted);
+    }
+    std::size_t found = std::string_view::npos;
+    for (std::size_t at = FindChar(text, wanted, codec); at != std::string_view::npos;
+         at = FindChar(text, wanted, codec, at + 1)) {
+        found = at;
+    }
+    return found;
 }
 
 enum class Kind { Other, Section, Key };
 
 struct Parsed {
     Kind kind = Kind::Other;
-    std::string_view name;  // section or key name, trimmed
-    std::string_view value; // key value, trimmed, quotes not yet removed
+    std::string_view name;                 // section or key name, trimmed, as it stands
+    std::optional<std::string_view> value; // after "=", blanks before it trimmed; none without "="
 };
 
-Parsed Parse(std::string_view line) {
-    const std::string_view text = Trimmed(line);
-    if (text.empty() || text.front() == ';') {
+// One line as Wine's profile code reads it. A line that is not a section header is a key line:
+// a name up to the first "=" and a value after it, or only a name. Comments are key lines whose
+// name begins with ";".
+Parsed Parse(std::string_view line, const Codec& codec) {
+    const std::string_view text = Trimmed(line, codec);
+    if (text.empty()) {
         return {};
     }
     if (text.front() == '[') {
-        const std::size_t close = text.rfind(']');
-        if (close == std::string_view::npos) {
-            return {};
+        const std::size_t close = FindLastChar(text, ']', codec);
+        if (close != std::string_view::npos) {
+            return {Kind::Section, Trimmed(text.substr(1, close - 1), codec), std::nullopt};
         }
-        return {Kind::Section, Trimmed(text.substr(1, close - 1)), {}};
     }
-    const std::size_t equals = text.find('=');
+    const std::size_t equals = FindChar(text, '=', codec);
     if (equals == std::string_view::npos) {
-        return {};
+        return {Kind::Key, text, std::nullopt};
     }
-    return {Kind::Key, Trimmed(text.substr(0, equals)), Trimmed(text.substr(equals + 1))};
+    return {Kind::Key, TrimmedEnd(text.substr(0, equals), codec),
+            TrimmedStart(text.substr(equals + 1))};
 }
 
-std::string_view WithoutQuotes(std::string_view value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        return value.substr(1, value.size() - 2);
-    }
-    return value;
+bool IsComment(std::string_view name) {
+    return !name.empty() && name.front() == ';';
 }
 
-// At most 2047 UTF-16 code units of a UTF-8 value, as the 2048-character buffer holds.
-std::string LimitedToBuffer(std::string value) {
-    std::size_t units = 0;
-    for (std::size_t at = 0; at < value.size();) {
-        const auto lead = static_cast<unsigned char>(value[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        const std::size_t needed = length == 4 ? 2 : 1;
-        if (units + needed > kMaxValueUnits) {
-            value.resize(at);
-            break;
+// A key line counts unless its name is empty and so was the name of the key line before it in
+// the section: Wine keeps only the first of such a run.
+class KeyRun {
+public:
+    bool Counts(std::string_view name) {
+        const bool counts = !name.empty() || !previousEmpty_.has_value() || !*previousEmpty_;
+        if (counts) {
+            previousEmpty_ = CutAtNul(name).empty();
         }
-        units += needed;
-        at += length;
+        return counts;
     }
-    return value;
+
+private:
+    std::optional<bool> previousEmpty_; // none before the first key line
+};
+
+// Whether a name asked for loses its blanks first: Wine trims the section and key of a read, but
+// not the section whose keys it lists.
+enum class Asked { Trimmed, AsGiven };
+
+// A name as asked for, and in the text's own bytes where names can be compared byte for byte.
+class WantedName {
+public:
+    WantedName(std::string_view name, const Codec& codec, Asked asked = Asked::Trimmed)
+        : utf8_(CutAtNul(asked == Asked::Trimmed ? Trimmed(name, Codec{}) : name)), codec_(codec) {
+        if (!codec.DoubleByte()) {
+            encoded_ = codec.Encode(utf8_);
+        }
+    }
+
+    bool Matches(std::string_view raw) const {
+        raw = CutAtNul(raw);
+        if (codec_.DoubleByte()) {
+            // A trail byte may be a letter; only whole characters may be compared.
+            return EqualsIgnoreAsciiCase(codec_.Decode(raw), utf8_);
+        }
+        return encoded_ && EqualsIgnoreAsciiCase(raw, *encoded_);
+    }
+
+    bool empty() const { return utf8_.empty(); }
+
+private:
+    std::string utf8_;
+    std::optional<std::string> encoded_;
+    Codec codec_;
+};
+
+// A value as GetPrivateProfileStringW hands it over in its buffer: up to its first NUL, without
+// one pair of enclosing quotes (single or double), at most 2047 UTF-16 units. When the value fills
+// the buffer the closing quote is cut off by the buffer and Wine then drops the last character
+// that did fit instead.
+std::string BufferedValue(std::string_view raw, const Codec& codec) {
+    const std::string units = Utf8ToUtf16(codec.Decode(CutAtNul(raw)), ByteOrder::LittleEndian);
+    const std::size_t count = units.size() / 2;
+    const auto unit = [&](std::size_t i) {
+        return static_cast<char16_t>(static_cast<unsigned char>(units[2 * i]) |
+                                     (static_cast<unsigned char>(units[2 * i + 1]) << 8));
+    };
+    std::size_t first = 0;
+    std::size_t length = count;
+    bool dropLast = false;
+    if (count >= 2 && (unit(0) == u'"' || unit(0) == u'\'') && unit(count - 1) == unit(0)) {
+        first = 1;
+        length = count - 1;
+        dropLast = length <= kBufferUnits;
+    }
+    length = std::min(length, kBufferUnits - 1);
+    if (dropLast) {
+        --length;
+    }
+    return SanitisedUtf8(Utf16ToUtf8(std::string_view(units).substr(2 * first, 2 * length),
+                                     ByteOrder::LittleEndian));
 }
 
 struct LineAt {
@@ -86,7 +230,20 @@ struct LineAt {
 
 // The line that starts at `at`: it ends at a line feed, a carriage return and line feed, or a
 // carriage return on its own.
-LineAt LineStartingAt(std::string_view text, std::size_t at) {
+LineAt LineStartingAt(std::string_view text, std::size_t at, const Codec& codec) {
+    if (codec.DoubleByte()) {
+        // A line end that is the second byte of a pair belongs to the character.
+        std::size_t i = at;
+        while (i < text.size() && text[i] != '\n' && text[i] != '\r') {
+            i = codec.Next(text, i);
+        }
+        const std::size_t length = std::min(i, text.size()) - at;
+        if (i >= text.size()) {
+            return {length, 0};
+        }
+        const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        return {length, crLf ? std::size_t{2} : std::size_t{1}};
+    }
     const char* const base = text.data();
     const void* found = std::memchr(base + at, '\n', text.size() - at);
     const std::size_t newline =
@@ -102,39 +259,14 @@ LineAt LineStartingAt(std::string_view text, std::size_t at) {
     return {newline - at, newline < text.size() ? std::size_t{1} : 0};
 }
 
-// How names and values are held in memory: UTF-16 files are worked on as UTF-8.
-enum class Codec { Windows1252, Utf8 };
-
-Codec CodecOf(IniText::Encoding encoding) {
-    return encoding == IniText::Encoding::Windows1252 ? Codec::Windows1252 : Codec::Utf8;
-}
-
-// Text in the file's own bytes; nothing when the encoding cannot hold it. Text that is not UTF-8
-// has no faithful form in a UTF-8 or UTF-16 file.
-std::optional<std::string> Encoded(std::string_view utf8, Codec codec) {
-    if (codec == Codec::Windows1252) {
-        return Utf8ToWindows1252(utf8);
-    }
-    if (SanitisedUtf8(utf8) != utf8) {
-        return std::nullopt;
-    }
-    return std::string(utf8);
-}
-
-std::string DecodedText(std::string_view raw, Codec codec) {
-    return codec == Codec::Windows1252 ? Windows1252ToUtf8(raw) : SanitisedUtf8(raw);
-}
-
-// Calls `onKey` with each key line of the first section of the name, in order, until it returns
-// true.
+// Calls `onKey` with each counted key line of the first section of the name, in order, until it
+// returns true. The text is UTF-8 or in a single-byte code page.
 template <typename OnKey>
-void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view section,
-                         OnKey onKey) {
-    const std::optional<std::string> wanted = Encoded(section, codec);
-    if (!wanted) {
-        return;
-    }
-    bool inside = wanted->empty();
+void ForEachKeyOfSection(std::string_view text, const Codec& codec, std::string_view section,
+                         Asked asked, OnKey onKey) {
+    const WantedName wanted(section, codec, asked);
+    bool inside = wanted.empty();
+    KeyRun run;
     for (std::size_t at = 0; at < text.size();) {
         if (!inside) {
             // Outside the section only headers matter: jump to the next "[" that begins a line.
@@ -145,8 +277,8 @@ void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view se
             const auto bracket =
                 static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
             std::size_t start = bracket;
-            while (start > at && (text[start - 1] == ' ' || text[start - 1] == '\t' ||
-                                  text[start - 1] == '\x1a')) {
+            while (start > at && IsBlank(text[start - 1]) && text[start - 1] != '\n' &&
+                   text[start - 1] != '\r') {
                 --start;
             }
             if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r') {
@@ -155,90 +287,145 @@ void ForEachKeyOfSection(std::string_view text, Codec codec, std::string_view se
             }
             at = start;
         }
-        const LineAt line = LineStartingAt(text, at);
-        const Parsed parsed = Parse(text.substr(at, line.length));
+        const LineAt line = LineStartingAt(text, at, codec);
+        const Parsed parsed = Parse(text.substr(at, line.length), codec);
         at += line.length + line.endLength;
         if (parsed.kind == Kind::Section) {
             if (inside) {
                 return;
             }
-            inside = EqualsIgnoreAsciiCase(parsed.name, *wanted);
-        } else if (inside && parsed.kind == Kind::Key && onKey(parsed)) {
+            inside = wanted.Matches(parsed.name);
+        } else if (inside && parsed.kind == Kind::Key && run.Counts(parsed.name) && onKey(parsed)) {
             return;
         }
     }
 }
 
-std::optional<std::string> ReadIn(std::string_view text, Codec codec, std::string_view section,
-                                  std::string_view key) {
-    const std::optional<std::string> wantedKey = Encoded(key, codec);
+std::optional<std::string> ReadIn(std::string_view text, const Codec& codec,
+                                  std::string_view section, std::string_view key) {
+    const WantedName wantedKey(key, codec);
     std::optional<std::string> value;
-    if (wantedKey) {
-        ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
-            if (!EqualsIgnoreAsciiCase(parsed.name, *wantedKey)) {
-                return false;
-            }
-            value = LimitedToBuffer(DecodedText(WithoutQuotes(parsed.value), codec));
-            return true;
-        });
-    }
+    ForEachKeyOfSection(text, codec, section, Asked::Trimmed, [&](const Parsed& parsed) {
+        if (!wantedKey.Matches(parsed.name)) {
+            return false;
+        }
+        // The first line of the name decides, also when it has no value to give.
+        if (parsed.value) {
+            value = BufferedValue(*parsed.value, codec);
+        }
+        return true;
+    });
     return value;
 }
 
-std::vector<std::string> KeysIn(std::string_view text, Codec codec, std::string_view section) {
+std::vector<std::string> KeysIn(std::string_view text, const Codec& codec,
+                                std::string_view section) {
     std::vector<std::string> keys;
-    ForEachKeyOfSection(text, codec, section, [&](const Parsed& parsed) {
-        keys.push_back(DecodedText(parsed.name, codec));
+    ForEachKeyOfSection(text, codec, section, Asked::AsGiven, [&](const Parsed& parsed) {
+        if (parsed.value && !IsComment(parsed.name)) {
+            keys.push_back(codec.Decode(CutAtNul(parsed.name)));
+        }
         return false;
     });
     return keys;
 }
 
-// The file's text and its codec when it is read as it stands, without a UTF-16 conversion.
-struct InPlace {
-    std::string_view text;
-    Codec codec;
-};
-InPlace ReadInPlace(std::string_view fileBytes) {
+enum class Mark { None, Utf8, Utf16Le, Utf16Be };
+
+Mark MarkOf(std::string_view fileBytes) {
     if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        return {fileBytes.substr(kUtf8Bom.size()), Codec::Utf8};
+        return Mark::Utf8;
     }
-    return {fileBytes, Codec::Windows1252};
+    if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        return Mark::Utf16Le;
+    }
+    if (fileBytes.substr(0, kUtf16BeBom.size()) == kUtf16BeBom) {
+        return Mark::Utf16Be;
+    }
+    return Mark::None;
 }
 
-bool IsUtf16Le(std::string_view fileBytes) {
-    return fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom;
+bool IsAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Calls `read` with a text that the reads can work on and its codec: a single-byte file as it
+// stands, any other first turned into the UTF-8 that Wine reads it as.
+template <typename Read>
+auto WithReadableText(std::string_view fileBytes, const CodePage& ansi, Read read) {
+    switch (MarkOf(fileBytes)) {
+    case Mark::Utf16Le:
+        return read(Utf16ToUtf8(fileBytes.substr(2), ByteOrder::LittleEndian), Codec{});
+    case Mark::Utf16Be:
+        return read(Utf16ToUtf8(fileBytes.substr(2), ByteOrder::BigEndian), Codec{});
+    case Mark::Utf8:
+        fileBytes.remove_prefix(kUtf8Bom.size());
+        return IsAscii(fileBytes) ? read(fileBytes, Codec{})
+                                  : read(Utf8AsWineReadsIt(fileBytes), Codec{});
+    case Mark::None:
+        break;
+    }
+    if (ansi.IsDoubleByte() || (ansi.Number() == CodePage::kUtf8 && !IsAscii(fileBytes))) {
+        return read(ansi.Decode(fileBytes), Codec{});
+    }
+    return read(fileBytes, Codec{&ansi});
 }
 
 } // namespace
 
-std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, std::string_view section,
-                                             std::string_view key) {
-    if (IsUtf16Le(fileBytes)) {
-        return IniText(fileBytes).Read(section, key);
-    }
-    const InPlace file = ReadInPlace(fileBytes);
-    return ReadIn(file.text, file.codec, section, key);
+std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, const CodePage& ansi,
+                                             std::string_view section, std::string_view key) {
+    return WithReadableText(fileBytes, ansi, [&](std::string_view text, const Codec& codec) {
+        return ReadIn(text, codec, section, key);
+    });
 }
 
-std::vector<std::string> IniText::KeysFrom(std::string_view fileBytes, std::string_view section) {
-    if (IsUtf16Le(fileBytes)) {
-        return IniText(fileBytes).Keys(section);
-    }
-    const InPlace file = ReadInPlace(fileBytes);
-    return KeysIn(file.text, file.codec, section);
+std::vector<std::string> IniText::KeysFrom(std::string_view fileBytes, const CodePage& ansi,
+                                           std::string_view section) {
+    return WithReadableText(fileBytes, ansi, [&](std::string_view text, const Codec& codec) {
+        return KeysIn(text, codec, section);
+    });
 }
 
-IniText::IniText(std::string_view fileBytes) {
-    if (fileBytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+IniText::IniText(const CodePage& ansi, Encoding encoding)
+    : encoding_(encoding), ansi_(&ansi), page_(&ansi) {
+    switch (encoding) {
+    case Encoding::Ansi:
+        break;
+    case Encoding::Utf8:
+        page_ = &CodePage::Get(CodePage::kUtf8);
+        bom_ = kUtf8Bom;
+        break;
+    case Encoding::Utf16Le:
+        page_ = nullptr;
+        bom_ = kUtf16LeBom;
+        break;
+    case Encoding::Utf16Be:
+        page_ = nullptr;
+        bom_ = kUtf16BeBom;
+        break;
+    }
+}
+
+IniText::IniText(std::string_view fileBytes, const CodePage& ansi) : ansi_(&ansi), page_(&ansi) {
+    const Mark mark = MarkOf(fileBytes);
+    if (mark == Mark::Utf8) {
         encoding_ = Encoding::Utf8;
+        page_ = &CodePage::Get(CodePage::kUtf8);
         bom_ = kUtf8Bom;
         text_ = fileBytes.substr(kUtf8Bom.size());
-    } else if (fileBytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
-        encoding_ = Encoding::Utf16Le;
-        bom_ = kUtf16LeBom;
-        const std::string_view units = fileBytes.substr(kUtf16LeBom.size());
-        text_ = Utf16LeToUtf8(units);
+    } else if (mark == Mark::Utf16Le || mark == Mark::Utf16Be) {
+        encoding_ = mark == Mark::Utf16Le ? Encoding::Utf16Le : Encoding::Utf16Be;
+        page_ = nullptr;
+        bom_ = fileBytes.substr(0, 2);
+        const std::string_view units = fileBytes.substr(2);
+        text_ = Utf16ToUtf8(units,
+                            mark == Mark::Utf16Le ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
         if (units.size() % 2 != 0) {
             oddByte_ = units.back();
         }
@@ -256,8 +443,9 @@ IniText::IniText(std::string_view fileBytes) {
 
 void IniText::SplitLines() {
     lines_.clear();
+    const Codec codec{page_};
     for (std::size_t at = 0; at < text_.size();) {
-        const LineAt line = LineStartingAt(text_, at);
+        const LineAt line = LineStartingAt(text_, at, codec);
         lines_.push_back({at, line.length, line.endLength});
         at += line.length + line.endLength;
     }
@@ -268,28 +456,26 @@ std::string_view IniText::Content(std::size_t line) const {
 }
 
 std::optional<IniText::Span> IniText::FindSection(std::string_view section) const {
-    const std::optional<std::string> wanted = Encoded(section, CodecOf(encoding_));
-    if (!wanted) {
-        return std::nullopt;
-    }
+    const Codec codec{page_};
+    const WantedName wanted(section, codec);
     // Lines before the first header belong to the section with the empty name.
-    bool inside = wanted->empty();
+    bool inside = wanted.empty();
     std::optional<Span> span;
     if (inside) {
         span = Span{std::string::npos, std::string::npos, 0};
     }
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Parsed parsed = Parse(Content(i));
+        const Parsed parsed = Parse(Content(i), codec);
         if (parsed.kind == Kind::Section) {
             if (inside) {
                 span->end = i;
                 return span;
             }
-            if (EqualsIgnoreAsciiCase(parsed.name, *wanted)) {
+            if (wanted.Matches(parsed.name)) {
                 inside = true;
                 span = Span{i, i, i + 1};
             }
-        } else if (inside && parsed.kind == Kind::Key) {
+        } else if (inside && parsed.kind == Kind::Key && parsed.value && !IsComment(parsed.name)) {
             span->lastKey = i;
         }
     }
@@ -300,14 +486,13 @@ std::optional<IniText::Span> IniText::FindSection(std::string_view section) cons
 }
 
 std::optional<std::size_t> IniText::FindKey(const Span& span, std::string_view key) const {
-    const std::optional<std::string> wanted = Encoded(key, CodecOf(encoding_));
-    if (!wanted) {
-        return std::nullopt;
-    }
+    const Codec codec{page_};
+    const WantedName wanted(key, codec);
+    KeyRun run;
     const std::size_t first = span.header == std::string::npos ? 0 : span.header + 1;
     for (std::size_t i = first; i < span.end; ++i) {
-        const Parsed parsed = Parse(Content(i));
-        if (parsed.kind == Kind::Key && EqualsIgnoreAsciiCase(parsed.name, *wanted)) {
+        const Parsed parsed = Parse(Content(i), codec);
+        if (parsed.kind == Kind::Key && run.Counts(parsed.name) && wanted.Matches(parsed.name)) {
             return i;
         }
     }
@@ -315,28 +500,33 @@ std::optional<std::size_t> IniText::FindKey(const Span& span, std::string_view k
 }
 
 std::optional<std::string> IniText::Read(std::string_view section, std::string_view key) const {
-    return ReadIn(text_, CodecOf(encoding_), section, key);
+    return ReadFrom(Bytes(), *ansi_, section, key);
 }
 
 std::vector<std::string> IniText::Keys(std::string_view section) const {
-    return KeysIn(text_, CodecOf(encoding_), section);
+    return KeysFrom(Bytes(), *ansi_, section);
+}
+
+std::vector<char32_t> IniText::Unstorable(std::string_view text) const {
+    return page_ != nullptr ? page_->Unstorable(text) : std::vector<char32_t>{};
 }
 
 bool IniText::Write(std::string_view section, std::string_view key,
                     std::optional<std::string_view> value) {
     // A line end inside a name or value would split the line and plant keys of its own.
     // A NUL ends the text for the Windows functions. A key that is empty, holds "=" or begins
-    // like a section header would not read back as itself.
+    // like a section header or a comment would not read back as itself.
     const auto breaksLine = [](std::string_view text) {
         return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
     };
-    const std::string_view trimmedKey = Trimmed(key);
+    const std::string_view trimmedKey = Trimmed(key, Codec{});
     if (breaksLine(section) || breaksLine(key) || (value && breaksLine(*value)) ||
         trimmedKey.empty() || key.find('=') != std::string_view::npos ||
         trimmedKey.front() == '[' || trimmedKey.front() == ';' ||
         section.find(']') != std::string_view::npos) {
         return false;
     }
+    const Codec codec{page_};
     const auto span = FindSection(section);
     const auto line = span ? FindKey(*span, key) : std::nullopt;
     if (!value) {
@@ -351,12 +541,9 @@ bool IniText::Write(std::string_view section, std::string_view key,
     if (line) {
         // The key keeps its name as the file spells it; only the value part is new.
         const std::string_view content = Content(*line);
-        const std::size_t equals = content.find('=');
-        std::string_view name = content.substr(0, equals);
-        while (!name.empty() && IsBlank(name.back())) {
-            name.remove_suffix(1);
-        }
-        const auto newValue = Encoded(*value, CodecOf(encoding_));
+        const std::string_view name =
+            TrimmedEnd(content.substr(0, FindChar(content, '=', codec)), codec);
+        const auto newValue = codec.Encode(*value);
         if (!newValue) {
             return false;
         }
@@ -367,7 +554,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
         return true;
     }
 
-    const auto newLine = Encoded(std::string(key) + "=" + std::string(*value), CodecOf(encoding_));
+    const auto newLine = codec.Encode(std::string(key) + "=" + std::string(*value));
     if (!newLine) {
         return false;
     }
@@ -384,7 +571,7 @@ bool IniText::Write(std::string_view section, std::string_view key,
             insertion += newLine_;
         }
     } else {
-        const auto header = Encoded("[" + std::string(section) + "]", CodecOf(encoding_));
+        const auto header = codec.Encode("[" + std::string(section) + "]");
         if (!header) {
             return false;
         }
@@ -401,8 +588,14 @@ bool IniText::Write(std::string_view section, std::string_view key,
 }
 
 std::string IniText::Bytes() const {
-    if (encoding_ == Encoding::Utf16Le) {
-        return bom_ + Utf8ToUtf16Le(text_) + oddByte_;
+    switch (encoding_) {
+    case Encoding::Utf16Le:
+        return bom_ + Utf8ToUtf16(text_, ByteOrder::LittleEndian) + oddByte_;
+    case Encoding::Utf16Be:
+        return bom_ + Utf8ToUtf16(text_, ByteOrder::BigEndian) + oddByte_;
+    case Encoding::Ansi:
+    case Encoding::Utf8:
+        break;
     }
     return bom_ + text_;
 }

@@ -1,6 +1,6 @@
 #include "platform/PathMap.h"
 
-#include "platform/Text.h"
+#include "platform/WineCase.h"
 #include "platform/WinePrefix.h"
 
 #include <dirent.h>
@@ -37,23 +37,20 @@ std::vector<std::string> SplitComponents(std::string_view path) {
     return components;
 }
 
-// The one entry of `folder` whose name matches `name` without regard to a-z case, when there is
-// exactly one; Wine resolves the game's names that way.
+// The first entry of `folder`, in the order the file system lists them, whose name matches
+// `name` without regard to case as Wine folds it; Wine resolves the game's names that way.
 std::optional<std::string> FindWithoutCase(const fs::path& folder, const std::string& name) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
     if (!dir) {
         return std::nullopt;
     }
-    std::optional<std::string> found;
+    const std::u16string wanted = WineUpcased(name);
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (EqualsIgnoreAsciiCase(entry->d_name, name)) {
-            if (found) {
-                return std::nullopt;
-            }
-            found = entry->d_name;
+        if (WineUpcased(entry->d_name) == wanted) {
+            return std::string(entry->d_name);
         }
     }
-    return found;
+    return std::nullopt;
 }
 
 // Appends the components to `base`, choosing for each the existing spelling; once a component
@@ -84,18 +81,91 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A path of a drive ("X:" and what follows) as GetFullPathNameW makes it under Wine: "/" is a
+// separator, repeated separators are one, "." and ".." go, a folder name on the way loses one
+// dot at its end, and the whole path loses the dots and blanks at its end.
+std::string FullPathOnDrive(std::string_view path) {
+    std::string full{path[0], ':', '\\'};
+    for (const char c : path.substr(2)) {
+        const char separator = c == '/' ? '\\' : c;
+        if (separator != '\\' || full.back() != '\\') {
+            full += separator;
+        }
+    }
+    constexpr std::size_t kRoot = 3; // nothing goes above "X:\"
+    std::size_t at = kRoot;
+    while (at < full.size()) {
+        if (full[at] == '.') {
+            const std::size_t rest = full.size() - at;
+            if (rest >= 2 && full[at + 1] == '\\') { // ".\"
+                full.erase(at, 2);
+                continue;
+            }
+            if (rest == 1) { // "." at the end
+                full.resize(at > kRoot ? at - 1 : at);
+                break;
+            }
+            if (full[at + 1] == '.' && (rest == 2 || full[at + 2] == '\\')) { // ".." or "..\"
+                std::size_t start = at;
+                if (start > kRoot) {
+                    --start;
+                    while (start > kRoot && full[start - 1] != '\\') {
+                        --start;
+                    }
+                }
+                if (rest == 2) {
+                    full.resize(start > kRoot ? start - 1 : start);
+                    break;
+                }
+                full.erase(start, at + 3 - start);
+                at = start;
+                continue;
+            }
+        }
+        while (at < full.size() && full[at] != '\\') {
+            ++at;
+        }
+        if (at < full.size()) {
+            if (at > kRoot && full[at - 1] == '.') {
+                full.erase(at - 1, 1);
+            } else {
+                ++at;
+            }
+        }
+    }
+    while (full.size() > kRoot && (full.back() == ' ' || full.back() == '.')) {
+        full.pop_back();
+    }
+    return full;
+}
+
+// The drive a path that begins with a single backslash lies on: the one of the current folder,
+// as Windows takes it; C: when no drive holds the current folder.
+char CurrentDrive() {
+    std::error_code error;
+    const std::string current = ToWindowsPath(fs::current_path(error));
+    return !error && current.size() >= 2 && current[1] == ':' && IsDriveLetter(current[0])
+               ? current[0]
+               : 'C';
+}
+
 } // namespace
 
 fs::path ToNativePath(std::string_view windowsPath) {
     if (!windowsPath.empty() && windowsPath.front() == '/') {
         return AppendResolvingCase("/", SplitComponents(windowsPath));
     }
+    if (windowsPath.size() >= 2 && windowsPath[0] == '\\' && windowsPath[1] != '\\') {
+        // Rooted but without a drive: the root of the current drive, never the current folder.
+        return ToNativePath(std::string{CurrentDrive(), ':'} + std::string(windowsPath));
+    }
     if (windowsPath.size() >= 2 && IsDriveLetter(windowsPath[0]) && windowsPath[1] == ':') {
         // The drive's link stays in the path: the system follows it, and a link that loops or
         // points nowhere simply makes the later file operation fail.
         const fs::path drive =
             WinePrefix() / "dosdevices" / std::string{LowerAscii(windowsPath[0]), ':'};
-        return AppendResolvingCase(drive, SplitComponents(windowsPath.substr(2)));
+        const std::string full = FullPathOnDrive(windowsPath);
+        return AppendResolvingCase(drive, SplitComponents(std::string_view(full).substr(2)));
     }
     // Neither a drive nor a native root: keep it relative, with the separators the host uses.
     fs::path relative;

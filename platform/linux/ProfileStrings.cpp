@@ -1,6 +1,8 @@
 #include "platform/ProfileStrings.h"
 
+#include "platform/AnsiCodePage.h"
 #include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
 #include "platform/PathMap.h"
 #include "platform/linux/FileOps.h"
 #include "platform/linux/IniText.h"
@@ -21,19 +23,29 @@ std::string* ReadBytes(std::string_view file) {
     return &bytes;
 }
 
+// A new file is in the ANSI code page unless that cannot hold the text.
+IniText NewFileFor(std::string_view text) {
+    const CodePage& ansi = AnsiCodePage();
+    return IniText(ansi, ansi.Unstorable(text).empty() ? IniText::Encoding::Ansi
+                                                       : IniText::Encoding::Utf16Le);
+}
+
 } // namespace
+
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file) {
     const std::string* bytes = ReadBytes(file);
     if (bytes == nullptr) {
         return std::string(defaultValue);
     }
-    return IniText::ReadFrom(*bytes, section, key).value_or(std::string(defaultValue));
+    return IniText::ReadFrom(*bytes, AnsiCodePage(), section, key)
+        .value_or(std::string(defaultValue));
 }
 
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file) {
     const std::string* bytes = ReadBytes(file);
-    return bytes != nullptr ? IniText::KeysFrom(*bytes, section) : std::vector<std::string>{};
+    return bytes != nullptr ? IniText::KeysFrom(*bytes, AnsiCodePage(), section)
+                            : std::vector<std::string>{};
 }
 
 bool WriteProfileString(std::string_view section, std::string_view key,
@@ -51,7 +63,10 @@ bool WriteProfileString(std::string_view section, std::string_view key,
         if (read == ReadResult::Missing && !value) {
             return true;
         }
-        IniText text = read == ReadResult::Read ? IniText(bytes) : IniText();
+        IniText text = read == ReadResult::Read
+                           ? IniText(bytes, AnsiCodePage())
+                           : NewFileFor(std::string(section) + std::string(key) +
+                                        std::string(value.value_or("")));
         if (!text.Write(section, key, value)) {
             return false;
         }
@@ -68,6 +83,40 @@ bool WriteProfileString(std::string_view section, std::string_view key,
         }
     }
     return false;
+}
+
+std::vector<char32_t> UnstorableInProfileFile(std::string_view text, std::string_view file) {
+    const std::string* bytes = ReadBytes(file);
+    return bytes != nullptr ? IniText(*bytes, AnsiCodePage()).Unstorable(text)
+                            : std::vector<char32_t>{};
+}
+
+std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::string_view>& texts,
+                                                        std::string_view file) {
+    std::string all;
+    for (const std::string_view text : texts) {
+        all.append(text);
+    }
+    const std::filesystem::path path = ToNativePath(file);
+    std::string bytes;
+    switch (fileops::ReadWholeFile(path.string(), bytes)) {
+    case ReadResult::Read:
+        return IniText(bytes, AnsiCodePage()).Unstorable(all);
+    case ReadResult::Failed:
+        return std::nullopt;
+    case ReadResult::Missing:
+        break;
+    }
+    if (AnsiCodePage().Unstorable(all).empty()) {
+        return std::vector<char32_t>{};
+    }
+    // A file that appeared meanwhile is someone else's, and stays as it is.
+    if (ReplaceFileContentsIfUnchanged(path,
+                                       IniText(AnsiCodePage(), IniText::Encoding::Utf16Le).Bytes(),
+                                       "") == Replacement::Failed) {
+        return std::nullopt;
+    }
+    return std::vector<char32_t>{};
 }
 
 } // namespace tmt::platform

@@ -32,28 +32,32 @@ std::string ToUtf8(const Units& units) {
     return out;
 }
 
-// Decodes one UTF-8 sequence of the file's own text into code units; a broken one gives U+FFFD.
+// Decodes one UTF-8 sequence of the file's own text into code units, as wineserver reads its
+// registry files: a sequence that is cut short, too long for its value or beyond U+10FFFF is
+// dropped, one byte at a time; encoded surrogates are taken as they are.
 std::size_t DecodeUtf8(std::string_view text, std::size_t at, Units& out) {
     const auto byte = [&](std::size_t i) {
         return static_cast<unsigned char>(text[i]);
     };
     const unsigned char lead = byte(at);
-    std::size_t length = lead < 0x80           ? 1
-                         : (lead >> 5) == 0x6  ? 2
-                         : (lead >> 4) == 0xE  ? 3
-                         : (lead >> 3) == 0x1E ? 4
-                                               : 0;
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
     if (length == 0 || at + length > text.size()) {
-        out += u'\uFFFD';
         return 1;
     }
     char32_t c = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t i = 1; i < length; ++i) {
         if ((byte(at + i) & 0xC0) != 0x80) {
-            out += u'\uFFFD';
             return 1;
         }
         c = (c << 6) | (byte(at + i) & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[length] || c > 0x10FFFF) {
+        return 1;
     }
     if (c >= 0x10000) {
         c -= 0x10000;
@@ -83,8 +87,10 @@ struct Escaped {
     bool closed = false; // the terminator was found
 };
 
-// Reads an escaped text from `at` up to `terminator` (which is consumed). The text is taken as far
-// as it is well-formed: a bad escape or a missing terminator ends it there.
+// Reads an escaped text from `at` up to `terminator` (which is consumed), with every escape
+// wineserver knows: \a \b \e \f \n \r \t \v, up to three octal digits, \x with up to four
+// hexadecimal digits, and any other character standing for itself. A missing terminator ends the
+// text there.
 Escaped ReadEscaped(std::string_view line, std::size_t& at, char terminator) {
     Units units;
     while (at < line.size()) {
@@ -102,6 +108,18 @@ Escaped ReadEscaped(std::string_view line, std::size_t& at, char terminator) {
         }
         const char escaped = line[at++];
         switch (escaped) {
+        case 'a':
+            units += u'\a';
+            break;
+        case 'b':
+            units += u'\b';
+            break;
+        case 'e':
+            units += u'\x1B';
+            break;
+        case 'f':
+            units += u'\f';
+            break;
         case 'n':
             units += u'\n';
             break;
@@ -111,25 +129,33 @@ Escaped ReadEscaped(std::string_view line, std::size_t& at, char terminator) {
         case 't':
             units += u'\t';
             break;
-        case '0':
-            units += u'\0';
+        case 'v':
+            units += u'\v';
             break;
         case 'x': {
+            // Up to four hexadecimal digits; without any, the letter itself.
             int value = 0;
             int digits = 0;
             while (digits < 4 && at < line.size() && HexDigit(line[at]) >= 0) {
                 value = value * 16 + HexDigit(line[at++]);
                 ++digits;
             }
-            if (digits == 0) {
-                at = line.size();
-                return {units, false};
-            }
-            units += static_cast<char16_t>(value);
+            units += digits == 0 ? u'x' : static_cast<char16_t>(value);
             break;
         }
         default:
-            units += static_cast<char16_t>(static_cast<unsigned char>(escaped));
+            if (escaped >= '0' && escaped <= '7') {
+                // Up to three octal digits.
+                int value = escaped - '0';
+                for (int digits = 1;
+                     digits < 3 && at < line.size() && line[at] >= '0' && line[at] <= '7';
+                     ++digits) {
+                    value = value * 8 + (line[at++] - '0');
+                }
+                units += static_cast<char16_t>(value);
+            } else {
+                units += static_cast<char16_t>(static_cast<unsigned char>(escaped));
+            }
             break;
         }
     }

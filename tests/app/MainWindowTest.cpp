@@ -134,6 +134,19 @@ TEST_F(MainWindowTest, NoInstallationAtAllDisablesTheTools) {
     EXPECT_TRUE(Button(*form, "bExit")->isEnabled());
 }
 
+TEST_F(MainWindowTest, WithoutAnInstallationKeyTheCurrentFolderIsNotTheGame) {
+    // "\Tunemora.exe" is the root of the current drive, as on Windows; a tool started from
+    // inside a game folder must not take that folder's game (and its Temp) silently.
+    const std::filesystem::path game = prefix.MakeGameFolder("Games/TuneMora");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(game);
+    const auto form = Open();
+    std::filesystem::current_path(before);
+    EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
+    EXPECT_EQ(form->InstallDir, "Wrong or none directory in registry. Please reinstall TuneMora!");
+    EXPECT_EQ(EnabledToolButtons(*form), 0);
+}
+
 TEST_F(MainWindowTest, RecordedFolderWithoutGameNamesItAndKeepsTheVersion) {
     std::filesystem::create_directories(prefix.DriveC() / "Games" / "TuneMora");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");

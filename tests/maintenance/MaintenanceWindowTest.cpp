@@ -134,6 +134,13 @@ TEST_F(MaintenanceWindowTest, CacheThatCannotBeDeletedIsReported) {
     EXPECT_TRUE(fs::exists(game / "covers.cache"));
 }
 
+TEST_F(MaintenanceWindowTest, AReadOnlyCacheIsLeftAsDeleteFileWLeavesIt) {
+    tmt::test::WriteFile(game / "covers.cache", "c");
+    fs::permissions(game / "covers.cache", fs::perms::owner_read | fs::perms::others_read);
+    EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache could not be deleted!"});
+    EXPECT_EQ(tmt::test::ReadFile(game / "covers.cache"), "c");
+}
+
 TEST_F(MaintenanceWindowTest, CacheAloneMissingSaysSoAndCloses) {
     EXPECT_EQ(Clear(false, true), std::vector<QString>{"Covers cache not found."});
     EXPECT_FALSE(window->isVisible());

@@ -35,9 +35,9 @@ protected:
 };
 
 TEST_F(FoldersTest, NamesWindowsCannotHoldAreNeverMade) {
-    const std::string refused[] = {"a:b", "a*b",     "a?b",   "a\"b",    "a<b",  "a>b",
-                                   "a|b", "tab\t",   "nl\nx", "end ",    "end.", "...",
-                                   "CON", "nul.txt", "Lpt1",  "com9.jpg"};
+    const std::string refused[] = {"a:b", "a*b",     "a?b",   "a\"b",     "a<b",
+                                   "a>b", "a|b",     "tab\t", "nl\nx",    "...",
+                                   "CON", "nul.txt", "Lpt1",  "com9.jpg", " . "};
     for (const std::string& name : refused) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(tmt::platform::CreateDirectory(Native(name)));
@@ -49,6 +49,15 @@ TEST_F(FoldersTest, NamesWindowsCannotHoldAreNeverMade) {
         EXPECT_TRUE(tmt::platform::CreateDirectory(Native(name)));
         EXPECT_TRUE(fs::is_directory(temp.Path() / name));
     }
+}
+
+TEST_F(FoldersTest, DotsAndBlanksThatEndANameAreDroppedAsWindowsDoes) {
+    EXPECT_TRUE(tmt::platform::CreateDirectory(Native("Jr.")));
+    EXPECT_TRUE(tmt::platform::CreateDirectory(Native("Sp ")));
+    EXPECT_TRUE(tmt::platform::CreateDirectory(Native("mixed. .")));
+    EXPECT_FALSE(tmt::platform::CreateDirectory(Native("Jr..")))
+        << "names the folder Jr, which exists";
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"Jr", "Sp", "mixed"}));
 }
 
 TEST_F(FoldersTest, CreationMakesOneLevelAndNeverReplaces) {
@@ -99,15 +108,29 @@ TEST_F(FoldersTest, ListingOfAMissingOrPlainFileIsEmpty) {
     EXPECT_TRUE(tmt::platform::ListVisibleFolders(Native("file")).empty());
 }
 
-TEST_F(FoldersTest, ListingKeepsTheFileSystemsOrder) {
-    for (int i = 0; i < 50; ++i) {
-        MakeFolder("f" + std::to_string(i));
+TEST_F(FoldersTest, ListingComesInWinesOrder) {
+    // The order FindFirstFileW gave for these folders under Wine 8: by the names upper-cased as
+    // Wine does (every letter it knows, not only a to z), compared unit by unit in UTF-16, and
+    // names equal that way by their units as they are.
+    const std::vector<std::string> wineOrder = {
+        "!a", "#a", "-a",  "02",  "1",  "10", "2",          "@a",         "A",      "a",     "a b",
+        "a!", "a'", "a-b", "a.b", "AB", "Ab", "aB",         "ab",         "ABC",    "abc",   "a_b",
+        "a~", "B",  "b",   "E",   "e",  "f",  "I",          "i",          "K",      "SS",    "ss",
+        "y",  "Z",  "z",   "Zz",  "zZ", "[a", "]a",         "^a",         "_a",     "`a",    "{a",
+        "}a", "~a", "Ä",   "ä",   "Å",  "É",  "é",          "ß",          "İ",      "ı",     "ÿ",
+        "Ÿ",  "Ǆ",  "ǆ",   "ǅ",   "Ω",  "ω",  "\U0001D400", "\U0001F600", "\uFF21", "\uFF41"};
+    for (auto name = wineOrder.rbegin(); name != wineOrder.rend(); ++name) {
+        MakeFolder(*name);
     }
-    std::vector<std::string> order;
-    for (const auto& entry : fs::directory_iterator(temp.Path())) {
-        order.push_back(entry.path().filename().string());
+    EXPECT_EQ(tmt::platform::ListVisibleFolders(Native("")), wineOrder);
+}
+
+TEST_F(FoldersTest, ListingIgnoresCaseLikeWine) {
+    for (const char* name : {"Carol", "dave", "Anna", "bob"}) {
+        MakeFolder(name);
     }
-    EXPECT_EQ(tmt::platform::ListVisibleFolders(Native("")), order);
+    EXPECT_EQ(tmt::platform::ListVisibleFolders(Native("")),
+              (std::vector<std::string>{"Anna", "bob", "Carol", "dave"}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 #include "platform/Error.h"
+#include "platform/TextEncoding.h"
 #include "platform/linux/SystemReg.h"
 #include "tests/support/TestPrefix.h"
 
@@ -94,7 +95,7 @@ TEST(SystemRegValues, EveryFormReadsAsItsTypeAndText) {
         {R"("V"="\x12345")", T::String, "\u12345"},
         {R"("V"="lone \xd800 surrogate")", T::String, "lone \ufffd surrogate"},
         {"\"V\"=\"raw UTF-8 Zo\u00eb\"", T::String, "raw UTF-8 Zo\u00eb"},
-        {R"("V"="bad \x escape")", T::String, "bad "},
+        {R"("V"="no \x digits")", T::String, "no x digits"},
         {R"("V"="no closing quote)", T::String, "no closing quote"},
         {R"("V"="")", T::String, ""},
     };
@@ -107,6 +108,49 @@ TEST(SystemRegValues, EveryFormReadsAsItsTypeAndText) {
         if (c.type != T::Other) {
             EXPECT_EQ(values->at("V").text, c.text);
         }
+    }
+}
+
+TEST(SystemRegValues, EveryEscapeReadsAsWineReadsIt) {
+    // What RegQueryValueExW gave under Wine 8 for these lines of system.reg, and the line Wine
+    // itself wrote for a value holding every control character.
+    struct EscapeCase {
+        const char* data;
+        std::u16string units;
+    };
+    const EscapeCase cases[] = {
+        {R"(\a\b\e\f\v\t\n\r)", u"\a\b\x1B\f\v\t\n\r"},
+        {R"(\1\12\123\1234\8\9\777\400)", u"\x01\x0ASS48"
+                                          u"9\u01FF\u0100"},
+        {R"(\x41|\x4142|\x41424|\xg|\x1F600)", u"A|\u4142|\u41424|xg|\u1F600"},
+        {R"(\q\"\\\'\?\ \/)", u"q\"\\'? /"},
+        {"\xc3(\xff\xed\xa0\x80\xf0\x9f\x98\x80", u"(\xD800\U0001F600"},
+        {R"(\1\2\3\4\5\6\a\b\t\n\v\f\r\16\17\20\21\22\23\24\25\26\27\30\31\32\e\34\35\36\37)",
+         u"\x01\x02\x03\x04\x05\x06\a\b\t\n\v\f\r\x0E\x0F\x10\x11\x12\x13\x14\x15\x16\x17\x18"
+         u"\x19\x1A\x1B\x1C\x1D\x1E\x1F"},
+        {R"(\0017\xdc00a)", u"\x01"
+                            u"7\xDC00"
+                            u"a"},
+    };
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.data);
+        const auto values = FindKeyValues(
+            std::string("[K] 1\n\"V\"=\"") + c.data + "\"\n\"\\x41\\e\"=\"n\"\n", "K");
+        ASSERT_TRUE(values.has_value());
+        // Values reach the program as UTF-8; a lone surrogate as U+FFFD.
+        std::string expected;
+        for (std::size_t i = 0; i < c.units.size(); ++i) {
+            char32_t unit = c.units[i];
+            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < c.units.size() &&
+                c.units[i + 1] >= 0xDC00 && c.units[i + 1] <= 0xDFFF) {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (c.units[++i] - 0xDC00);
+            } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+                unit = 0xFFFD;
+            }
+            tmt::platform::AppendUtf8(expected, unit);
+        }
+        EXPECT_EQ(values->at("V").text, expected);
+        EXPECT_EQ(values->count("A\x1B"), 1u) << "names take the same escapes";
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Random.h"
 #include "platform/qt/ModalResult.h"
 #include "profiles/ProfileStore.h"
+#include "tests/support/FaultInjection.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <cerrno>
 #include <random>
 
 namespace {
@@ -337,6 +339,68 @@ TEST_F(ProfileManagerTest, NameWithASeparatorIsRefusedWithAPlainMessage) {
         EXPECT_EQ(Disk(), before);
         EXPECT_FALSE(fs::exists(game.parent_path() / "X"));
     }
+}
+
+TEST_F(ProfileManagerTest, NameBeginningWithADotIsRefusedWithAPlainMessage) {
+    OpenManager();
+    const auto before = Disk();
+    EXPECT_TRUE(AddNamed(".secret"));
+    const auto shown = Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
+    EXPECT_EQ(shown[0].text.toStdString(), tmt::kDotInFront);
+    EXPECT_EQ(Disk(), before);
+}
+
+TEST_F(ProfileManagerTest, ProfilesListAsWineListsThemWithAnyName) {
+    for (const char* folder : {"Carol", "dave", "Anna", "bob"}) {
+        MakeProfile(folder, std::string("[profile]\r\nname=") + folder + "\r\n");
+    }
+    OpenManager();
+    EXPECT_EQ(Names(), (std::vector<QString>{"Anna", "bob", "Carol", "dave"}));
+    const QString added[] = {QString::fromUtf8("\u0418\u0432\u0430\u043d"),
+                             QString::fromUtf8("\u0141ukasz"), QString::fromUtf8("\u65e5\u672c"),
+                             "Jr."};
+    for (const QString& name : added) {
+        EXPECT_TRUE(AddNamed(name));
+    }
+    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(Names(), (std::vector<QString>{"Anna", "bob", "Carol", "dave", "Jr.", added[1],
+                                             added[0], added[2]}));
+    EXPECT_EQ(Folders()[4], "Jr") << "Windows drops the dot that ends a folder name";
+}
+
+TEST_F(ProfileManagerTest, TextTheProfileFileCannotHoldIsReportedAndNothingWritten) {
+    const std::string prf = "[profile]\r\nname=Bob\r\nlogin=bob\r\nlocked=no\r\n";
+    MakeProfile("Bob", prf);
+    OpenManager();
+    EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                           [](TFProfile&, Editor& e) {
+                               e.eLogin->setText(QString::fromUtf8("\u65e5\u672c"));
+                               e.Button2->click();
+                           }));
+    const auto shown = Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf cannot store these characters: "
+              "\u65e5 \u672c.");
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
+}
+
+TEST_F(ProfileManagerTest, AnAddOfWhichNothingIsWrittenLeavesNoFolder) {
+    OpenManager();
+    {
+        // The first key's file is renamed into place; that is the write that fails.
+        const tmt::test::FailNthCall fault(tmt::platform::fileops::Call::Rename, 1, ENOSPC);
+        EXPECT_TRUE(AddNamed("Bob"));
+    }
+    const auto shown = Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              "Unable to write to C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf.");
+    EXPECT_TRUE(fs::is_empty(profiles));
+    EXPECT_EQ(List().count(), 0);
 }
 
 TEST_F(ProfileManagerTest, WriteFailuresReachTheUserAfterTheCleanUp) {

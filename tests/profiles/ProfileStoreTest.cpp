@@ -60,10 +60,10 @@ protected:
 
 // Listing
 
-TEST_F(ProfileStoreTest, ListingPairsDisplayNamesWithFoldersInTheFileSystemsOrder) {
+TEST_F(ProfileStoreTest, ListingPairsDisplayNamesWithFoldersInWinesOrder) {
     MakeProfile("Alice", "[profile]\r\nname=Alice Liddell\r\n");
     MakeProfile("NoName", "[profile]\r\nlogin=x\r\n");
-    MakeProfile("EmptyName", "[Profile]\r\nNAME=\r\n");
+    MakeProfile("emptyName", "[Profile]\r\nNAME=\r\n");
     MakeProfile("OtherSection", "[settings]\r\nname=Not this\r\n");
     fs::create_directory(profiles / "NoFile");
     MakeProfile("Hidden", "[profile]\r\nname=Hidden\r\n");
@@ -73,22 +73,17 @@ TEST_F(ProfileStoreTest, ListingPairsDisplayNamesWithFoldersInTheFileSystemsOrde
     MakeProfile(".dot", "[profile]\r\nname=Dot\r\n");
     WriteFile(profiles / "stray.prf", "[profile]\r\nname=Stray\r\n");
 
-    const std::map<std::string, std::string> expected = {{"Alice", "Alice Liddell"},
-                                                         {"NoName", tmt::kNameNotFound},
-                                                         {"EmptyName", ""},
-                                                         {"OtherSection", tmt::kNameNotFound},
-                                                         {"NoFile", tmt::kNameNotFound}};
-    std::vector<std::string> order;
-    for (const auto& entry : fs::directory_iterator(profiles)) {
-        if (expected.count(entry.path().filename().string()) != 0) {
-            order.push_back(entry.path().filename().string());
-        }
-    }
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Alice", "Alice Liddell"},
+        {"emptyName", ""},
+        {"NoFile", tmt::kNameNotFound},
+        {"NoName", tmt::kNameNotFound},
+        {"OtherSection", tmt::kNameNotFound}};
     const std::vector<tmt::ListedProfile> listed = tmt::ListProfiles(kInstallDir);
-    ASSERT_EQ(listed.size(), order.size());
+    ASSERT_EQ(listed.size(), expected.size());
     for (std::size_t i = 0; i < listed.size(); ++i) {
-        EXPECT_EQ(listed[i].folderName, order[i]);
-        EXPECT_EQ(listed[i].displayName, expected.at(order[i])) << order[i];
+        EXPECT_EQ(listed[i].folderName, expected[i].first);
+        EXPECT_EQ(listed[i].displayName, expected[i].second) << expected[i].first;
     }
 }
 
@@ -158,9 +153,10 @@ TEST_F(ProfileStoreTest, FolderThatCannotBeMadeSurfacesAtTheFirstWrite) {
         std::string typed;
         bool removeProfiles;
     };
-    const Case cases[] = {{"Profiles missing", "Bob", true}, {"colon", "a:b", false},
-                          {"asterisk", "a*b", false},        {"trailing blank", "Bob ", false},
-                          {"trailing dot", "Bob.", false},   {"control character", "Bo\tb", false}};
+    const Case cases[] = {{"Profiles missing", "Bob", true},
+                          {"colon", "a:b", false},
+                          {"asterisk", "a*b", false},
+                          {"control character", "Bo\tb", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         fs::remove_all(profiles);
@@ -184,6 +180,75 @@ TEST_F(ProfileStoreTest, FolderThatCannotBeMadeSurfacesAtTheFirstWrite) {
             EXPECT_TRUE(FoldersOnDisk().empty());
         }
     }
+}
+
+TEST_F(ProfileStoreTest, DotsAndBlanksThatEndTheNameNameTheFolderAsWindowsDoes) {
+    // Windows and Wine make "Jr." as Jr; Wine then writes Jr.\profile.prf into Jr as well, but
+    // fails on "Sp \profile.prf". The file goes into the folder that was made in both cases.
+    const std::pair<std::string, std::string> cases[] = {
+        {"Jr.", "Jr"}, {"Sp ", "Sp"}, {"Mix . .", "Mix"}};
+    for (const auto& [typed, folder] : cases) {
+        SCOPED_TRACE(typed);
+        const auto path = tmt::CreateProfileFolder(kInstallDir, typed);
+        ASSERT_EQ(path, "C:\\Games\\TuneMora\\Profiles\\" + folder + "\\profile.prf");
+        tmt::IniFile ini(*path);
+        std::string stored;
+        tmt::WriteProfile(ini, {typed, "", false, ""}, stored);
+        EXPECT_EQ(ReadFile(profiles / folder / "profile.prf"),
+                  "[profile]\r\nname=" + typed + "\r\nlogin=\r\nlocked=no\r\n");
+    }
+    EXPECT_EQ(FoldersOnDisk(), (std::vector<std::string>{"Jr", "Mix", "Sp"}));
+    tmt::SetRandomSequenceForTesting({5, 6});
+    EXPECT_EQ(tmt::CreateProfileFolder(kInstallDir, "Jr."),
+              "C:\\Games\\TuneMora\\Profiles\\Jr.5\\profile.prf")
+        << "Jr. names the folder Jr, which exists";
+}
+
+TEST_F(ProfileStoreTest, NameTheListWouldNotShowIsRefused) {
+    for (const std::string typed : {".hidden", ".", "..."}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(tmt::RefusedProfileName(typed), std::string(tmt::kDotInFront));
+        EXPECT_EQ(tmt::CreateProfileFolder(kInstallDir, typed), std::nullopt);
+    }
+    EXPECT_TRUE(FoldersOnDisk().empty());
+    EXPECT_EQ(tmt::RefusedProfileName(" .lead"), std::nullopt);
+    EXPECT_EQ(tmt::RefusedProfileName("a/b"), std::string(tmt::kSeparatorInName));
+}
+
+TEST_F(ProfileStoreTest, NamesTheAnsiCodePageLacksAreStoredAsUnicode) {
+    const std::string names[] = {"\u0418\u0432\u0430\u043d", "\u0141ukasz", "\u65e5\u672c"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const auto path = tmt::CreateProfileFolder(kInstallDir, name);
+        ASSERT_TRUE(path.has_value());
+        tmt::IniFile ini(*path);
+        std::string stored;
+        tmt::WriteProfile(ini, {name, name, false, ""}, stored);
+        EXPECT_EQ(ReadFile(profiles / name / "profile.prf").substr(0, 2), "\xFF\xFE");
+        const tmt::LoadedProfile loaded = tmt::LoadProfile(ini);
+        EXPECT_EQ(loaded.name, name);
+        EXPECT_EQ(loaded.login, name);
+        EXPECT_EQ(loaded.locked, "no");
+    }
+    const std::vector<tmt::ListedProfile> listed = tmt::ListProfiles(kInstallDir);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].displayName, names[1]) << "\u0141 sorts before the Cyrillic letters";
+}
+
+TEST_F(ProfileStoreTest, AnAnsiProfileFileThatCannotHoldTheNewNameIsLeftAlone) {
+    const std::string prf = "[profile]\r\nname=Bob\r\nlogin=bob\r\nlocked=yes\r\n";
+    MakeProfile("Bob", prf);
+    tmt::IniFile ini = Profile("Bob");
+    std::string stored;
+    try {
+        tmt::WriteProfile(ini, {"Bob", "\u65e5\u672c", false, ""}, stored);
+        FAIL() << "no error raised";
+    } catch (const tmt::Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf cannot store these "
+                  "characters: \u65e5 \u672c");
+    }
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
 }
 
 TEST_F(ProfileStoreTest, NameWithASeparatorIsRefusedBeforeAnythingIsMade) {
@@ -308,6 +373,12 @@ TEST_F(ProfileStoreTest, NoPictureDropsTheKeyAndTheStoredFileOnly) {
     // Without a stored avatar no file goes, also not one called avatar.jpg.
     WriteFile(profiles / "Bob" / "avatar.jpg", "A");
     stored.clear();
+    EXPECT_TRUE(tmt::WriteProfile(ini, {"Bob", "", false, ""}, stored));
+    EXPECT_TRUE(fs::exists(profiles / "Bob" / "avatar.jpg"));
+
+    // A read-only old avatar stays, as DeleteFileW leaves it under Wine.
+    fs::permissions(profiles / "Bob" / "avatar.jpg", fs::perms::owner_read);
+    stored = "avatar.jpg";
     EXPECT_TRUE(tmt::WriteProfile(ini, {"Bob", "", false, ""}, stored));
     EXPECT_TRUE(fs::exists(profiles / "Bob" / "avatar.jpg"));
 }

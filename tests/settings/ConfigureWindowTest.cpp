@@ -6,6 +6,7 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
+#include "settings/GameSettings.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
@@ -212,6 +213,47 @@ TEST_F(ConfigureWindowTest, ResetAsksAndDeletesTheFile) {
     Click("bResetSettings");
     EXPECT_FALSE(fs::exists(game / "config.ini"));
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(ConfigureWindowTest, AReadOnlyFileSurvivesTheResetAndTheWindowCloses) {
+    // Players make config.ini read-only so the game stops rewriting it; DeleteFileW refuses to
+    // delete such a file under Wine, for root too.
+    Config("[Graphics]\r\nFullScreen=Off\r\n");
+    fs::permissions(game / "config.ini", fs::perms::owner_read | fs::perms::group_read);
+    Open();
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    Click("bResetSettings");
+    MessageBox::TakeShown();
+    EXPECT_EQ(Config(), "[Graphics]\r\nFullScreen=Off\r\n");
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(ConfigureWindowTest, ASongsFolderTheFileCannotHoldIsReportedBeforeAnythingIsWritten) {
+    const QString folder = QString::fromUtf8("C:\\\u0418\u0433\u0440\u044b");
+    tmt::ui::SetFolderChooserForTesting(
+        [&] { return std::optional<std::string>(folder.toStdString()); });
+    Config("[Graphics]\r\nResolution=1x1\r\n");
+    Open();
+    Click("bSongsDir");
+    Click("bSave");
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text.toStdString(),
+              "C:\\Games\\TuneMora\\config.ini cannot store these characters: "
+              "\u0418 \u0433 \u0440 \u044b.");
+    EXPECT_EQ(Config(), "[Graphics]\r\nResolution=1x1\r\n");
+    EXPECT_TRUE(window->isVisible());
+
+    // Without a config.ini the save creates one that holds the folder: UTF-16LE.
+    window->close();
+    fs::remove(game / "config.ini");
+    Open();
+    Click("bSongsDir");
+    Click("bSave");
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_EQ(Config().substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(tmt::ReadSongsFolder(tmt::IniFile(tmt::GameSettingsPath(FormMain->InstallDir))),
+              folder.toStdString());
 }
 
 TEST_F(ConfigureWindowTest, CancelAndEscapeWriteNothing) {

@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 #include "platform/Error.h"
+#include "platform/ProfileStrings.h"
 #include "settings/GameSettings.h"
 #include "tests/support/TempDir.h"
 
@@ -47,7 +48,8 @@ TEST_F(IniFileTest, ReadsAsTheWindowsProfileFunctionsDo) {
     EXPECT_EQ(ini.ReadString("graphics", "fullscreen", "d"), "On");
     EXPECT_EQ(ini.ReadString("Graphics", "Q", "d"), " spaced ");
     EXPECT_EQ(ini.ReadString("Graphics", "novalue", "d"), "d");
-    EXPECT_EQ(ini.ReadString("Graphics", "; comment", "d"), "d");
+    EXPECT_EQ(ini.ReadString("Graphics", "; comment", "d"), "not a key")
+        << "Wine finds a comment line by its name, though it does not list it";
     EXPECT_EQ(ini.ReadString("Graphics", "Empty", "d"), "");
     EXPECT_EQ(ini.ReadString("Graphics", "dup", "d"), "first");
     EXPECT_EQ(ini.ReadString("Graphics", "Hidden", "d"), "d");
@@ -62,6 +64,69 @@ TEST_F(IniFileTest, ReadsAsTheWindowsProfileFunctionsDo) {
 TEST_F(IniFileTest, ValuesAreCutAt2047Characters) {
     const IniFile ini = WithContent("[S]\nlong=" + std::string(5000, 'a') + "\n");
     EXPECT_EQ(ini.ReadString("S", "long", "").size(), 2047u);
+    // Wine's buffer cuts a quoted value's closing quote off and then drops the last character
+    // that did fit instead (measured: 2045, 2046, 2046, 2047, 2047 characters).
+    for (const auto& [inside, read] : std::vector<std::pair<std::size_t, std::size_t>>{
+             {2045, 2045}, {2046, 2046}, {2047, 2046}, {2048, 2047}, {2049, 2047}}) {
+        const IniFile quoted = WithContent("[S]\nq=\"" + std::string(inside, 'a') + "\"\n");
+        EXPECT_EQ(quoted.ReadString("S", "q", "").size(), read) << inside;
+    }
+}
+
+TEST_F(IniFileTest, ValuesAndNamesReadAsWineReadsThem) {
+    // What GetPrivateProfileStringW returned under Wine 8 for these lines.
+    const IniFile ini = WithContent(Bytes("[S]\r\n"
+                                          "single='abc'\r\n"
+                                          "double=\"abc\"\r\n"
+                                          "mixed='abc\"\r\n"
+                                          "lone='\r\n"
+                                          "empty=''\r\n"
+                                          "inner='a'b'\r\n"
+                                          "spaced= ' x ' \r\n"
+                                          "nul=a\0b\r\n"
+                                          "nulQuoted='ab'\0cd\r\n"
+                                          "ab\0cd=name cut at NUL\r\n"
+                                          "blanks=\v\f\tv\x1a \r\n"
+                                          "nbsp=\xA0v\xA0\r\n"
+                                          "nv\r\n"
+                                          "nv=second\r\n"
+                                          "[T\0X]\r\n"
+                                          "m=1\r\n"));
+    const std::pair<const char*, const char*> values[] = {
+        {"single", "abc"},    {"double", "abc"},
+        {"mixed", "'abc\""},  {"lone", "'"},
+        {"empty", ""},        {"inner", "a'b"},
+        {"spaced", " x "},    {"nul", "a"},
+        {"nulQuoted", "ab"},  {"ab", "name cut at NUL"},
+        {"blanks", "v"},      {"nbsp", "\u00a0v\u00a0"},
+        {" single\t", "abc"},
+    };
+    for (const auto& [key, value] : values) {
+        EXPECT_EQ(ini.ReadString("S", key, "d"), value) << key;
+    }
+    EXPECT_EQ(ini.ReadString("S", "nv", "d"), "d")
+        << "the first line of the name has no \"=\", so the key reads as absent";
+    EXPECT_EQ(ini.ReadString(" T ", "m", "d"), "1") << "section names end at a NUL too";
+    EXPECT_EQ(tmt::platform::GetProfileKeys(" T ", ini.FileName()), std::vector<std::string>{})
+        << "the section whose keys are listed is taken as given, blanks and all";
+    EXPECT_EQ(tmt::platform::GetProfileKeys("t", ini.FileName()), std::vector<std::string>{"m"});
+}
+
+TEST_F(IniFileTest, AnEmptyKeyNameEndsTheKeyListAsWineListsIt) {
+    // Wine lists a line "=x" as an empty name; a list of names that ends at the first empty one
+    // then holds nothing after it, so ValueExists finds only the keys before it.
+    IniFile ini = WithContent("[S]\r\n"
+                              "before=1\r\n"
+                              "=x\r\n"
+                              "= y\r\n"
+                              "after=2\r\n");
+    EXPECT_EQ(tmt::platform::GetProfileKeys("S", ini.FileName()),
+              (std::vector<std::string>{"before", "", "after"}))
+        << "a run of empty names is listed once";
+    EXPECT_TRUE(ini.ValueExists("S", "before"));
+    EXPECT_FALSE(ini.ValueExists("S", "after"));
+    EXPECT_EQ(ini.ReadString("S", "after", "d"), "2") << "reading by name still finds it";
+    EXPECT_EQ(ini.ReadString("S", " ", "d"), "x") << "the empty name reads the first of the run";
 }
 
 TEST_F(IniFileTest, EncodingFollowsTheByteOrderMark) {
@@ -137,21 +202,27 @@ TEST_F(IniFileTest, UndefinedWindows1252BytesRoundTrip) {
     EXPECT_EQ(ReadFile(path), "[S]\r\nodd=\x81\x8D\x8F\x90\x9D\r\n");
 }
 
-// Asserts that the write raises the error with the file's path and leaves the file as it was.
-void ExpectRefused(IniFile& ini, const fs::path& path, std::string_view value) {
+// Asserts that the write raises the error and leaves the file as it was.
+void ExpectRefused(IniFile& ini, const fs::path& path, std::string_view value,
+                   const std::string& message) {
     const std::string before = fs::exists(path) ? ReadFile(path) : "<none>";
     try {
         ini.WriteString("S", "k", value);
         ADD_FAILURE() << "no error raised";
     } catch (const tmt::Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + ini.FileName());
+        EXPECT_EQ(std::string(error.what()), message);
     }
     EXPECT_EQ(fs::exists(path) ? ReadFile(path) : "<none>", before);
 }
 
+void ExpectRefused(IniFile& ini, const fs::path& path, std::string_view value) {
+    ExpectRefused(ini, path, value, "Unable to write to " + ini.FileName());
+}
+
 TEST_F(IniFileTest, FailedWritesRaiseAndChangeNothing) {
     IniFile ini = WithContent("[S]\r\nk=old\r\n");
-    ExpectRefused(ini, path, "\u0141"); // no such character in Windows-1252
+    ExpectRefused(ini, path, "\u0141ukasz \u0141\u00e9", // no \u0141 in Windows-1252
+                  ini.FileName() + " cannot store these characters: \u0141");
 
     IniFile missingFolder((folder.Path() / "no" / "such" / "x.ini").string());
     ExpectRefused(missingFolder, folder.Path() / "no" / "such" / "x.ini", "v");
