@@ -1,4 +1,5 @@
 // Folders to list, folders to make, files to delete, and paths spelled in another letter case.
+#include "tests/wine/Compare.h"
 #include "tests/wine/Corpus.h"
 
 #include <clocale>
@@ -64,11 +65,14 @@ void AddListings(Corpus& corpus, Rng& rng) {
     corpus.Read("list", {"list/missing"});
     corpus.Read("list", {"LIST/" + std::to_string(n)});
 
-    // Random names, made in random order.
-    const std::vector<std::string> pieces = {"a",      "B",      "c", "0", "9",      "_",
-                                             "-",      " ",      ".", "~", "\u00E9", "\u00C9",
-                                             "\u0416", "\u3042", "x", "Y"};
+    // Random names, made in random order; every other folder in ASCII alone, whose order every
+    // locale can show.
+    const std::vector<std::string> ascii = {"a", "B", "c", "0", "9", "_", "-", " ",
+                                            ".", "~", "x", "Y", "[", "!", "'", "+"};
+    std::vector<std::string> wide = ascii;
+    wide.insert(wide.end(), {"\u00E9", "\u00C9", "\u0416", "\u3042"});
     for (int s = 0; s < 40; ++s) {
+        const std::vector<std::string>& pieces = s % 2 == 0 ? ascii : wide;
         const std::string folder = "list/" + std::to_string(++n);
         corpus.Folder("ro/" + folder);
         std::set<std::string> made;
@@ -147,7 +151,9 @@ void AddFolderMaking(Corpus& corpus) {
         corpus.Folder("mut/" + folder);
         corpus.Folder("mut/" + folder + "/existing");
         corpus.File("mut/" + folder + "/file", "x");
-        corpus.Folder("mut/" + folder + "/\u00E4");
+        if (HasNonAscii(name)) {
+            corpus.Folder("mut/" + folder + "/\u00E4");
+        }
         corpus.Mutate("mkdir", {folder + "/" + name});
     }
 }

@@ -64,14 +64,17 @@ std::string Result(const std::map<std::string, std::string>& results, const std:
     return found == results.end() ? "(no result)" : found->second;
 }
 
-// What a folder holds after a case, every level down, sorted: "name" or "name/" for a folder.
+// What a folder holds after a case, every level down, sorted: "name", "name/" for a folder,
+// "name@" for a symbolic link.
 std::string Contents(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        std::string name = fs::relative(it->path(), folder).string();
-        if (it->is_directory(error) && !it->is_symlink(error)) {
+        std::string name = it->path().lexically_relative(folder).string();
+        if (it->is_symlink(error)) {
+            name += '@';
+        } else if (it->is_directory(error)) {
             name += '/';
         }
         names.push_back(EscapeResult(name));
@@ -161,6 +164,7 @@ private:
     // and both sides' results as its reader sees them.
     std::map<std::string, std::string> fits_;
     std::map<std::string, std::string> dumps_;
+    std::map<std::string, std::string> wineCodePages_; // shown while ours cannot be compared
     std::vector<std::string> locales_;
 };
 
@@ -211,8 +215,7 @@ Verdict Comparison::Mutation(const std::string& locale, const Case& c,
         return CompareWrite(run);
     }
     const std::string folder = CaseFolder(c);
-    const bool narrow = IsNarrowLocale(locale) &&
-                        (HasNonAscii(path) || FolderHasNonAscii(work_ / "corpus/mut" / folder));
+    const bool narrow = IsNarrowLocale(locale) && HasNonAscii(path);
     return CompareResult(c, Result(ours, c.id) + " " + Contents(side / "ours" / folder),
                          Result(wine, c.id) + " " + Contents(side / "wine" / folder), narrow);
 }
@@ -226,6 +229,7 @@ void Comparison::Locale(const std::string& locale) {
         const std::string ours = Result(oursRead, c.id);
         if (c.operation == "acp" && ours == "not-available") {
             ++tallies_[{c.operation, locale}].skipped;
+            wineCodePages_[locale] = Result(wineRead, c.id);
             continue;
         }
         bool narrow = false;
@@ -260,7 +264,8 @@ int Comparison::Report() const {
             const Tally tally = found == tallies_.end() ? Tally{} : found->second;
             std::ostringstream cell;
             if (tally.skipped > 0) {
-                cell << "not run";
+                const auto wine = wineCodePages_.find(locale);
+                cell << "not run, Wine " << (wine == wineCodePages_.end() ? "?" : wine->second);
             } else {
                 cell << tally.agree + tally.mended << "/" << tally.cases;
                 if (tally.mended > 0) {
