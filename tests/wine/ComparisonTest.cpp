@@ -38,8 +38,8 @@ protected:
     fs::path Path(const std::string& relative) const { return work.Path() / relative; }
 
     // The report, and whether it passed.
-    std::pair<std::string, int> Compare(std::map<std::string, std::string> mends) const {
-        tmt::wine::Comparison comparison(work.Path(), std::move(mends));
+    std::pair<std::string, int> Compare(std::map<std::string, std::string> listed) const {
+        tmt::wine::Comparison comparison(work.Path(), std::move(listed));
         comparison.Locale("C");
         std::ostringstream out;
         const int status = comparison.Report(out);
