@@ -1,0 +1,136 @@
+#include "tests/wine/Compare.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tmt::wine::Case;
+using tmt::wine::CompareResult;
+using tmt::wine::CompareWrite;
+using tmt::wine::Verdict;
+using tmt::wine::WriteRun;
+
+const std::string kFile = "[s]\r\nk=1\r\n";
+const std::string kDump = "[s]{k=2}";
+
+// A write of k=2 into a file in Wine's own form, done alike by both sides.
+WriteRun AgreeingRun() {
+    WriteRun run;
+    run.write = Case{"m1", "write", {"w/1.ini", "s", "k", "2"}};
+    run.ours = run.wine = "ok";
+    run.before = run.normalized = kFile;
+    run.oursFile = run.wineFile = "[s]\r\nk=2\r\n";
+    run.oursDump = run.wineDump = kDump;
+    return run;
+}
+
+TEST(CompareWriteTest, AFileInWinesFormMustComeOutByteForByte) {
+    WriteRun run = AgreeingRun();
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Agree);
+
+    run.oursFile = "[s]\nk=2\n"; // reads back the same, but Wine would have kept CRLF
+    const Verdict verdict = CompareWrite(run);
+    EXPECT_EQ(verdict.kind, Verdict::Differ);
+    EXPECT_EQ(verdict.name, "write-bytes");
+
+    run = AgreeingRun();
+    run.before.reset(); // a new file has Wine's form too
+    run.normalized.reset();
+    run.oursFile = "[s]\r\nk=2";
+    EXPECT_EQ(CompareWrite(run).name, "write-bytes");
+}
+
+TEST(CompareWriteTest, AnyOtherFileMustReadBackAlikeInTheSameEncoding) {
+    WriteRun run = AgreeingRun();
+    run.before = "; note\n\n[s]\nk=1\n";
+    run.normalized = "; note\r\n[s]\r\nk=1\r\n";
+    run.oursFile = "; note\n\n[s]\nk=2\n";
+    run.wineFile = "; note\r\n[s]\r\nk=2\r\n";
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Agree);
+
+    run.oursDump = "[s]{k=1;k=2}";
+    EXPECT_EQ(CompareWrite(run).name, "write-readback");
+
+    run.oursDump = kDump;
+    run.oursFile = "\xEF\xBB\xBF" + *run.oursFile;
+    EXPECT_EQ(CompareWrite(run).name, "write-encoding");
+}
+
+TEST(CompareWriteTest, OutcomesMustMatchAndAFailureChangesNothing) {
+    WriteRun run = AgreeingRun();
+    run.ours = "fail";
+    run.oursFile = kFile;
+    EXPECT_EQ(CompareWrite(run).name, "write-result");
+
+    run.wine = "fail";
+    run.wineFile = kFile;
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Agree);
+
+    run.oursFile = "";
+    EXPECT_EQ(CompareWrite(run).name, "write-bytes");
+}
+
+TEST(CompareWriteTest, RefusingALineBreakingChangeIsAMendOnlyWhenTheFileStaysAsItWas) {
+    WriteRun run = AgreeingRun();
+    run.write.fields[3] = "2\r\nInjected=1";
+    run.ours = "fail";
+    run.oursFile = kFile;
+    run.wineFile = "[s]\r\nk=2\r\nInjected=1\r\n";
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Mend);
+    EXPECT_EQ(CompareWrite(run).name, "write-refuses-unsafe");
+
+    run.oursFile = "";
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Differ);
+
+    for (const char* key : {"", "  ", "a=b", "[k", " ;k"}) {
+        run = AgreeingRun();
+        run.write.fields[2] = key;
+        run.ours = "fail";
+        run.oursFile = kFile;
+        EXPECT_EQ(CompareWrite(run).name, "write-refuses-unsafe") << key;
+    }
+}
+
+TEST(CompareWriteTest, ATextTheCodePageCannotHoldIsRefusedOnlyForAnExistingAnsiFile) {
+    WriteRun run = AgreeingRun();
+    run.fits = false;
+    run.ours = "error:w/1.ini cannot store these characters: \xE2\x82\xAC";
+    run.oursFile = kFile;
+    EXPECT_EQ(CompareWrite(run).name, "write-refuses-unstorable");
+
+    // A UTF-8 file holds every character: refusing there is a plain difference.
+    run.before = run.normalized = run.oursFile = "\xEF\xBB\xBF" + kFile;
+    EXPECT_EQ(CompareWrite(run).name, "write-result");
+}
+
+TEST(CompareWriteTest, ANewFileForSuchATextIsUtf16AsWineWritesIt) {
+    WriteRun run = AgreeingRun();
+    run.fits = false;
+    run.before.reset();
+    run.normalized.reset();
+    run.wineFile = "[s]\r\nk=?\r\n";
+    run.utf16File = std::string("\xFF\xFE[\0s\0]\0", 8);
+    run.oursFile = run.utf16File;
+    EXPECT_EQ(CompareWrite(run).name, "write-new-file-utf16");
+
+    run.oursFile = std::string("\xFF\xFE[\0S\0]\0", 8);
+    EXPECT_EQ(CompareWrite(run).name, "write-bytes");
+}
+
+TEST(CompareResultTest, NamesWineCannotHoldAreAMendOnlyWhereTheCallerSaysSo) {
+    const Case c{"r1", "list", {"list/1"}};
+    EXPECT_EQ(CompareResult(c, "a|b", "a|b", false).kind, Verdict::Agree);
+    EXPECT_EQ(CompareResult(c, "b|a", "a|b", false).name, "list");
+    EXPECT_EQ(CompareResult(c, "\xC3\xA9", "C)", true).name, "names-outside-utf8-locale");
+    EXPECT_TRUE(tmt::wine::IsNarrowLocale("C"));
+    EXPECT_FALSE(tmt::wine::IsNarrowLocale("ja_JP.UTF-8"));
+}
+
+TEST(CompareTest, MendsAreListedByKindWithTheirReasons) {
+    const auto mends = tmt::wine::ReadMends("# comment\n\nkind-a\tbecause\nkind-b\n");
+    ASSERT_EQ(mends.size(), 2u);
+    EXPECT_EQ(mends.at("kind-a"), "because");
+    EXPECT_EQ(mends.at("kind-b"), "");
+}
+
+} // namespace
