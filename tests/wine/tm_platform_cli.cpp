@@ -5,6 +5,8 @@
 //
 // <root> is the case tree's path in the game's form (Z:\...), with WINEPREFIX naming the prefix
 // whose drives resolve it, so that the path mapping is part of what is compared.
+#include "platform/AnsiCodePage.h"
+#include "platform/CodePage.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -118,12 +120,10 @@ const std::map<std::string, Operation>& Operations() {
               return platform::DeleteFile(FullPath(Text(c, 0))) ? "ok" : "fail";
           }}},
         {"exists", {1, Exists}},
-        // The program does not tell its ANSI code page yet; the comparison reports this case as
-        // not run until it does.
         {"acp",
          {0,
           [](const Case&) {
-              return std::string("not-available");
+              return std::to_string(platform::AnsiCodePage().Number());
           }}},
         {"regget", {2, RegistryGet}},
     };
