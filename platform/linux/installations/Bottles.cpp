@@ -64,7 +64,7 @@ std::vector<Candidate> BottlesPrefixes(const Home& home) {
             const fs::path bottle = bottles / folderName;
             const auto text = ReadRecord(bottle / "bottle.yml");
             const auto record = text ? ParseYaml(*text) : std::nullopt;
-            if (!record || !record->IsMap()) {
+            if (!record || !record->IsDefined() || !record->IsMap()) {
                 continue;
             }
             std::string name = ScalarAt(*record, "Name").value_or("");

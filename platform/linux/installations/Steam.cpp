@@ -49,16 +49,19 @@ std::vector<fs::path> Libraries(const fs::path& root, const Home& home) {
     return libraries;
 }
 
-// The game's name from the app's manifest in any library, for a Steam app.
+// The game's name from the app's manifest in any library, for a Steam app. A manifest that cannot
+// be read still says that the prefix belongs to a Steam app.
 std::optional<std::string> AppName(const std::vector<fs::path>& libraries, const std::string& id) {
     for (const fs::path& library : libraries) {
-        const auto text = ReadRecord(library / "steamapps" / ("appmanifest_" + id + ".acf"));
-        const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
-        const vdf::Block* state = parsed ? parsed->Child("AppState") : nullptr;
-        if (state == nullptr) {
+        const fs::path manifest = library / "steamapps" / ("appmanifest_" + id + ".acf");
+        std::error_code error;
+        if (!fs::exists(manifest, error)) {
             continue;
         }
-        const std::string* name = state->Text("name");
+        const auto text = ReadRecord(manifest);
+        const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
+        const vdf::Block* state = parsed ? parsed->Child("AppState") : nullptr;
+        const std::string* name = state != nullptr ? state->Text("name") : nullptr;
         return name != nullptr && !name->empty() ? *name : "Steam app " + id;
     }
     return std::nullopt;

@@ -10,23 +10,34 @@ std::optional<YAML::Node> ParseYaml(const std::string& text) {
     }
 }
 
+// yaml-cpp hands out placeholder nodes for keys that are not there, and most questions to such a
+// node throw; only IsDefined() may be asked first.
 std::optional<std::string> ScalarAt(const YAML::Node& map, const char* key) {
-    if (!map.IsMap()) {
+    try {
+        if (!map.IsDefined() || !map.IsMap()) {
+            return std::nullopt;
+        }
+        const YAML::Node value = map[key];
+        if (!value.IsDefined() || !value.IsScalar()) {
+            return std::nullopt;
+        }
+        return value.Scalar();
+    } catch (const YAML::Exception&) {
         return std::nullopt;
     }
-    const YAML::Node value = map[key];
-    if (!value.IsScalar()) {
-        return std::nullopt;
-    }
-    return value.Scalar();
 }
 
 YAML::Node MapAt(const YAML::Node& map, const char* key) {
-    if (!map.IsMap()) {
-        return YAML::Node(YAML::NodeType::Undefined);
+    try {
+        if (map.IsDefined() && map.IsMap()) {
+            const YAML::Node value = map[key];
+            if (value.IsDefined() && value.IsMap()) {
+                return value;
+            }
+        }
+    } catch (const YAML::Exception&) {
     }
-    const YAML::Node value = map[key];
-    return value.IsMap() ? value : YAML::Node(YAML::NodeType::Undefined);
+    return YAML::Node(YAML::NodeType::Undefined);
 }
 
 } // namespace tmt::platform::installations
