@@ -102,9 +102,9 @@ TEST_F(InstallationsTest, SystemWineIsWineThenWine64AndWineNamesAnother) {
     EXPECT_EQ(StartedBy(found.at(0)).program.filename(), "wine-staging");
     home.Set("WINE", (Home() / "opt" / "missing-wine").string());
     found = FindInstallations(kKey);
-    EXPECT_EQ(StartGame(found.at(0), "").reason,
-              "Wine is not installed: the program " + (Home() / "opt" / "missing-wine").string() +
-                  " was not found.");
+    EXPECT_EQ(StartGame(found.at(0), "").reason, "Wine is not installed: the program " +
+                                                     (Home() / "opt" / "missing-wine").string() +
+                                                     " was not found.");
 }
 
 TEST_F(InstallationsTest, WinePrefixAloneIsSearchedAndMadeAbsolute) {
@@ -189,7 +189,8 @@ TEST_F(InstallationsTest, LutrisGamesRunOnTheirRunnerHonouringXdgFolders) {
     runners.AddToPath("wine");
     home.MakePrefix(Home() / "Games" / "tunemora");
     WriteFile(config / "lutris" / "games" / "tunemora-1681234567.yml",
-              "game:\n  exe: " + (Home() / "Games/tunemora/drive_c/Games/TuneMora/Tunemora.exe").string() +
+              "game:\n  exe: " +
+                  (Home() / "Games/tunemora/drive_c/Games/TuneMora/Tunemora.exe").string() +
                   "\n  prefix: " + (Home() / "Games" / "tunemora").string() +
                   "\n  arch: win64\nwine:\n  version: lutris-7.2\nsystem: {}\n");
     home.MakePrefix(Home() / "Games" / "other");
@@ -205,9 +206,8 @@ TEST_F(InstallationsTest, LutrisGamesRunOnTheirRunnerHonouringXdgFolders) {
     WriteFile(data / "lutris" / "games" / "relative-4.yml", "game:\n  prefix: Games/tunemora\n");
 
     const auto found = FindInstallations(kKey);
-    ASSERT_EQ(Sources(found),
-              (std::vector<std::string>{"Lutris: tunemora", "Lutris: folder-runner",
-                                        "Lutris: Other \"Gold\" M\u00fcnster"}));
+    ASSERT_EQ(Sources(found), (std::vector<std::string>{"Lutris: tunemora", "Lutris: folder-runner",
+                                                        "Lutris: Other \"Gold\" M\u00fcnster"}));
     const Start own = StartedBy(found[0]);
     EXPECT_EQ(own.program, runner);
     EXPECT_EQ(own.environment.at("WINEPREFIX"), (Home() / "Games" / "tunemora").string());
@@ -269,10 +269,11 @@ TEST_F(InstallationsTest, HeroicGamesRunOnTheirWineOrProton) {
     const fs::path wine = Home() / "Games" / "Heroic" / "Tools" / "wine-ge" / "bin" / "wine";
     runners.Install(wine);
     home.MakePrefix(Home() / "Games" / "Heroic" / "Prefixes" / "TuneMora");
-    WriteFile(heroic / "GamesConfig" / "x1Yz.json",
-              R"({"x1Yz": {"winePrefix": ")" + (Home() / "Games/Heroic/Prefixes/TuneMora").string() +
-                  R"(", "wineVersion": {"bin": ")" + wine.string() +
-                  R"(", "name": "Wine - GE", "type": "wine"}}, "version": "v0", "explicit": true})");
+    WriteFile(
+        heroic / "GamesConfig" / "x1Yz.json",
+        R"({"x1Yz": {"winePrefix": ")" + (Home() / "Games/Heroic/Prefixes/TuneMora").string() +
+            R"(", "wineVersion": {"bin": ")" + wine.string() +
+            R"(", "name": "Wine - GE", "type": "wine"}}, "version": "v0", "explicit": true})");
     WriteFile(heroic / "sideload_apps" / "library.json",
               R"({"games": [{"app_name": "other"}, {"app_name": "x1Yz", "title": "TuneMora"}]})");
 
@@ -282,8 +283,8 @@ TEST_F(InstallationsTest, HeroicGamesRunOnTheirWineOrProton) {
     const fs::path proton = Home() / "Proton-GE" / "proton";
     runners.Install(proton);
     WriteFile(flatpak / "GamesConfig" / "pg.json",
-              R"({"pg": {"winePrefix": ")" + compatData.string() + R"(", "wineVersion": {"bin": ")" +
-                  proton.string() + R"(", "type": "proton"}}})");
+              R"({"pg": {"winePrefix": ")" + compatData.string() +
+                  R"(", "wineVersion": {"bin": ")" + proton.string() + R"(", "type": "proton"}}})");
 
     const auto found = FindInstallations(kKey);
     ASSERT_EQ(Sources(found),
@@ -382,7 +383,8 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
     // Only this prefix is sound.
     home.MakePrefix(compatdata / "1000" / "pfx");
     // Truncated, malformed and huge records.
-    WriteFile(steam / "steamapps" / "libraryfolders.vdf", "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"pa");
+    WriteFile(steam / "steamapps" / "libraryfolders.vdf",
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"pa");
     WriteFile(steam / "steamapps" / "appmanifest_1000.acf", "\"AppState\" { \"name\" ");
     WriteFile(Home() / ".config/lutris/games/broken-1.yml", "game: [prefix: {\n");
     WriteFile(Home() / ".config/lutris/games/tabs-2.yml", "game:\n\tprefix: ~/x\n");
@@ -391,8 +393,9 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
               "game:\n  prefix: ~/Games/huge\n#" + std::string(5 << 20, 'x'));
     WriteFile(Home() / ".config/lutris/games/list-4.yml", "- a\n- b\n");
     WriteFile(Home() / ".config/heroic/GamesConfig/broken.json", R"({"a": {"winePrefix": )");
-    WriteFile(Home() / ".config/heroic/GamesConfig/odd.json",
-              R"({"a": {"winePrefix": 5, "wineVersion": "x"}, "b": [1], "c": {"winePrefix": "/nowhere"}})");
+    WriteFile(
+        Home() / ".config/heroic/GamesConfig/odd.json",
+        R"({"a": {"winePrefix": 5, "wineVersion": "x"}, "b": [1], "c": {"winePrefix": "/nowhere"}})");
     WriteFile(Home() / ".config/heroic/GamesConfig/deep.json", std::string(100000, '[') + "1");
     WriteFile(Home() / ".local/share/bottles/bottles/Deep/bottle.yml",
               std::string(100000, '[') + "1");
@@ -415,7 +418,8 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
     fs::create_directory_symlink(Home() / "loop-a", Home() / ".PlayOnLinux");
     fs::create_directories(Home() / ".local/share/lutris");
     fs::create_directory_symlink(Home() / "nowhere", Home() / ".local/share/lutris/games");
-    fs::create_directories(Home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig");
+    fs::create_directories(Home() /
+                           ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig");
     fs::permissions(Home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig",
                     fs::perms::none);
     runners.AddToPath("steam");

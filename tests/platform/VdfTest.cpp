@@ -53,12 +53,12 @@ TEST(VdfTest, UnderstandsEscapesCommentsConditionsAndBareTokens) {
 
 TEST(VdfTest, MalformedTextGivesNothing) {
     for (const std::string text : {
-             "\"AppState\" { \"name\" \"TuneMora }",    // open quote
-             "\"AppState\" { \"name\" \"TuneMora\"",    // the block never closes
+             "\"AppState\" { \"name\" \"TuneMora }",     // open quote
+             "\"AppState\" { \"name\" \"TuneMora\"",     // the block never closes
              "\"AppState\" { \"name\" \"TuneMora\" } }", // one brace too many
-             "\"AppState\" { \"name\" }",               // a key without value
-             "\"AppState\" { \"name\" \"x\" [$WIN32 }", // an open condition
-             "{ }",                                     // a block without key
+             "\"AppState\" { \"name\" }",                // a key without value
+             "\"AppState\" { \"name\" \"x\" [$WIN32 }",  // an open condition
+             "{ }",                                      // a block without key
          }) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(vdf::Parse(text));
