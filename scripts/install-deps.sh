@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libjpeg62-turbo-dev libjpeg-turbo-progs
+    libjpeg62-turbo-dev libjpeg-turbo-progs libyaml-cpp-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine xvfb xauth xdotool imagemagick attr strace time bc desktop-file-utils appstream dpkg-dev
+    file
 )
 
 missing=()
