@@ -1,6 +1,7 @@
 #include "platform/Installations.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/linux/PrefixRegistry.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 
@@ -450,6 +451,39 @@ TEST_F(InstallationsTest, ARunnerThatIsAFolderOrUnknownIsNamedAsMissing) {
     EXPECT_EQ(StartGame(found[1], "").reason,
               "Proton is not installed: the program proton was not found.")
         << "no config_info: the Proton is unknown";
+}
+
+} // namespace
+
+namespace {
+
+// A registry of filler sections up to about `bytes`, then `section`.
+std::string LargeRegistry(std::size_t bytes, const std::string& section) {
+    std::string content = "WINE REGISTRY Version 2\n\n#arch=win64\n\n";
+    for (int key = 0; content.size() < bytes; ++key) {
+        content += "[Software\\\\Classes\\\\K" + std::to_string(key) +
+                   "] 1\n#time=1\n@=\"C:\\\\windows\\\\x.dll\"\n\"Flags\"=dword:00000000\n\n";
+    }
+    return content + section + "\n[System\\\\Last] 1\n";
+}
+
+TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
+    tmt::test::TempDir prefix;
+    const std::string values = "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n";
+    for (const std::size_t at :
+         {std::size_t{100}, std::size_t{512 << 10} - 20, std::size_t{(512 << 10) * 3} + 7}) {
+        for (const std::string name : {"[software\\\\WOW6432NODE\\\\tunemora] 1\n",
+                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n"}) {
+            SCOPED_TRACE(std::to_string(at) + " " + name);
+            WriteFile(prefix.Path() / "system.reg", LargeRegistry(at, name + values));
+            const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
+            ASSERT_TRUE(found);
+            EXPECT_EQ(found->at("INSTALLDIR").text, "C:\\Games\\TuneMora");
+        }
+    }
+    WriteFile(prefix.Path() / "system.reg",
+              LargeRegistry(2 << 20, "[Software\\\\Wow6432Node\\\\TuneMora2] 1\n" + values));
+    EXPECT_FALSE(tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey));
 }
 
 } // namespace
