@@ -3,10 +3,12 @@
 
 #include "about/UAbout.h"
 #include "app/ToolWindow.h"
+#include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderCleanup.h"
+#include "platform/Installations.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Text.h"
 #include "platform/VersionInfo.h"
@@ -95,6 +97,7 @@ TFormMain::TFormMain(QWidget* parent)
 TFormMain::~TFormMain() {
     if (FormMain == this) {
         FormMain = nullptr;
+        tmt::platform::UseInstallation(nullptr);
     }
 }
 
@@ -147,14 +150,37 @@ void TFormMain::FormCreate() {
     setWindowTitle(windowTitle() + " " + Q(version));
     InstallDir.clear();
     InstallVer.clear();
-    DiscoverInstallation(ToolFolder(self));
+    DiscoverInstallation();
 }
 
-void TFormMain::DiscoverInstallation(const std::string& toolFolder) {
+const tmt::platform::Installation*
+TFormMain::ChooseFrom(const std::vector<tmt::platform::Installation>& found) {
+    if (found.size() > 1) {
+        return ChooseInstallation(this, found);
+    }
+    return found.empty() ? nullptr : &found.front();
+}
+
+void TFormMain::DiscoverInstallation() {
+    // The game may be installed in more than one place; the one chosen here is the one every
+    // tool works on, and the one whose runner starts the game.
+    const std::vector<tmt::platform::Installation> found =
+        tmt::platform::FindInstallations(kInstallKey);
+    const tmt::platform::Installation* chosen = ChooseFrom(found);
+    tmt::platform::UseInstallation(chosen);
+    if (chosen != nullptr) {
+        const QString whereFound =
+            Q(chosen->source) + QStringLiteral("\nPrefix: ") + Q(chosen->place);
+        ui->lDefaultDir->setToolTip(whereFound);
+        ui->lDefaultDir->setAccessibleDescription(whereFound);
+    }
+
     FReg = std::make_unique<tmt::platform::Registry>();
-    if (FReg->OpenKey(kInstallKey)) {
+    if (chosen != nullptr && FReg->OpenKey(kInstallKey)) {
         ReadFromReg();
     }
+
+    const std::string toolFolder = ToolFolder(tmt::platform::OwnExecutablePath());
 
     if (tmt::platform::FileExists(toolFolder + kGameExecutable)) {
         if (tmt::UpperAscii(WithTrailingBackslash(toolFolder)) !=

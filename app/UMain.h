@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/Installations.h"
 #include "platform/Registry.h"
 
 #include <QWidget>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TFormMain;
@@ -47,7 +49,9 @@ private:
     void bRunSpecialClick();
     void ConnectHandlers();
     void EqualToolButtons();
-    void DiscoverInstallation(const std::string& toolFolder);
+    void DiscoverInstallation();
+    const tmt::platform::Installation*
+    ChooseFrom(const std::vector<tmt::platform::Installation>& found);
 
     std::unique_ptr<Ui::TFormMain> ui;
     std::unique_ptr<tmt::platform::Registry> FReg;

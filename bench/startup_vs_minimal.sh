@@ -26,4 +26,9 @@ echo "start-up: tool ${tool_s} ms / ${tool_kb} KB, minimal Qt ${min_s} ms / ${mi
 echo "minimal Qt with one label ${text_s} ms / ${text_kb} KB"
 echo "ratios to the minimal window: time $(echo "scale=2; $tool_s / $min_s" | bc), memory $(echo "scale=2; $tool_kb / $min_kb" | bc)"
 echo "ratio to the labelled window: time $(echo "scale=2; $tool_s / $text_s" | bc)"
+# The same with no prefix anywhere: an empty home, no WINEPREFIX, every manager searched in vain.
+empty_home=$(mktemp -d)
+read -r none_s none_kb < <(HOME="$empty_home" WINEPREFIX= best "$build/bench/bench_startup_tool" --answer-boxes)
+echo "start-up with no prefix anywhere: ${none_s} ms / ${none_kb} KB, ratio to the minimal window: time $(echo "scale=2; $none_s / $min_s" | bc)"
+rm -rf "$empty_home"
 rm -rf "$(dirname "$prefix")"

@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libjpeg62-turbo-dev libjpeg-turbo-progs
+    libjpeg62-turbo-dev libjpeg-turbo-progs libyaml-cpp-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine xvfb xauth xdotool imagemagick attr strace time bc desktop-file-utils appstream dpkg-dev
-    wine wine64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix locales
+    file wine wine64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix locales
 )
 # Wine only takes a locale that the C library accepts; these are generated when missing.
 locales=(de_DE pl_PL ru_RU ja_JP)

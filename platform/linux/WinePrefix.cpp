@@ -1,15 +1,14 @@
 #include "platform/WinePrefix.h"
 
-#include <cstdlib>
+#include "platform/linux/Launcher.h"
 
 namespace tmt::platform {
 
 std::filesystem::path WinePrefix() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-        return prefix;
+    if (const Launcher* chosen = ChosenLauncher()) {
+        return chosen->prefix;
     }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home != nullptr ? home : "") / ".wine";
+    return DefaultWinePrefix();
 }
 
 } // namespace tmt::platform

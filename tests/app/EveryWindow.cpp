@@ -1,6 +1,7 @@
 #include "tests/app/EveryWindow.h"
 
 #include "about/UAbout.h"
+#include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
 #include "maintenance/UMaintenance.h"
 #include "profiles/UProfile.h"
@@ -27,9 +28,21 @@ template <typename Window> Factory Make() {
 
 const std::map<std::string, Factory>& ToolWindows() {
     static const std::map<std::string, Factory> windows = {
-        {"TFConfigure", Make<TFConfigure>()},     {"TFProfileManager", Make<TFProfileManager>()},
-        {"TFProfile", Make<TFProfile>()},         {"TFRunSpecial", Make<TFRunSpecial>()},
-        {"TFMaintenance", Make<TFMaintenance>()}, {"TFormAbout", Make<TFormAbout>()},
+        {"TFConfigure", Make<TFConfigure>()},
+        {"TFProfileManager", Make<TFProfileManager>()},
+        {"TFProfile", Make<TFProfile>()},
+        {"TFRunSpecial", Make<TFRunSpecial>()},
+        {"TFMaintenance", Make<TFMaintenance>()},
+        {"TFormAbout", Make<TFormAbout>()},
+        {"TFChooseInstallation",
+         [](QWidget* owner) {
+             const std::vector<platform::Installation> found = {
+                 {"Wine", "/home/player/.wine", "C:\\Games\\TuneMora", "1.1", nullptr},
+                 {"Steam: TuneMora",
+                  "/home/player/.local/share/Steam/steamapps/compatdata/1000/pfx",
+                  "C:\\Program Files (x86)\\TuneMora", "1.2", nullptr}};
+             return std::make_unique<TFChooseInstallation>(owner, found);
+         }},
     };
     return windows;
 }

@@ -61,6 +61,7 @@ const std::vector<Chain> kChains = {
       "bCancel"}},
     {"TFMaintenance", {"CheckBox1", "CheckBox2", "bClear", "bCancel"}},
     {"TFormAbout", {"bOK", "bMagic"}},
+    {"TFChooseInstallation", {"lvInstallations", "bOk", "bCancel"}},
 };
 
 class TabOrderTest : public tmt::test::EveryWindowTest,

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Installations.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class TFChooseInstallation;
+}
+
+// Asks which installation to work on when the game is installed in more than one place: one row
+// each, with where it was found, the folder and version it records, and the folder that holds it.
+class TFChooseInstallation : public QDialog {
+    Q_OBJECT
+
+public:
+    TFChooseInstallation(QWidget* owner, const std::vector<tmt::platform::Installation>& found);
+    ~TFChooseInstallation() override;
+
+    // The row taken, or -1 when the window was cancelled.
+    int Chosen() const { return chosen_; }
+
+private:
+    void bOkClick();
+    void lvInstallationsDoubleClick();
+    void lvInstallationsSelectionChange();
+
+    std::unique_ptr<Ui::TFChooseInstallation> ui;
+    int chosen_ = -1;
+};
+
+// Shows the window modally over `owner` and returns the installation taken, or nullptr.
+const tmt::platform::Installation*
+ChooseInstallation(QWidget* owner, const std::vector<tmt::platform::Installation>& found);

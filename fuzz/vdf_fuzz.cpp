@@ -1,0 +1,32 @@
+// Any bytes as libraryfolders.vdf or an app manifest: the reader never crashes, hangs or recurses
+// without bound, and what it reads can be walked.
+#include "platform/linux/installations/Vdf.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace {
+std::size_t Walk(const tmt::platform::vdf::Block& block) {
+    std::size_t size = 0;
+    for (const auto& entry : block.entries) {
+        size += entry.key.size();
+        if (const auto* child = std::get_if<tmt::platform::vdf::Block>(&entry.value)) {
+            size += Walk(*child);
+        } else {
+            size += std::get<std::string>(entry.value).size();
+        }
+    }
+    return size;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    if (const auto parsed = tmt::platform::vdf::Parse(text)) {
+        (void)Walk(*parsed);
+        if (const auto* folders = parsed->Child("libraryfolders")) {
+            (void)folders->Text("0");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,89 @@
+#include "platform/Installations.h"
+
+#include "platform/linux/Launcher.h"
+#include "platform/linux/PrefixRegistry.h"
+#include "platform/linux/installations/Sources.h"
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace tmt::platform {
+
+namespace fs = std::filesystem;
+using installations::Candidate;
+
+namespace {
+
+std::shared_ptr<const Launcher>& Chosen() {
+    static std::shared_ptr<const Launcher> chosen;
+    return chosen;
+}
+
+// Where Wine itself would look: a WINEPREFIX the user set names the one prefix to use.
+std::vector<Candidate> Candidates() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
+        return {{"WINEPREFIX", Launcher::SystemWine(DefaultWinePrefix())}};
+    }
+    const installations::Home home = installations::Home::FromEnvironment();
+    std::vector<Candidate> all{{"Wine", Launcher::SystemWine(home.home / ".wine")}};
+    for (auto* source : {installations::SteamPrefixes, installations::LutrisPrefixes,
+                         installations::BottlesPrefixes, installations::HeroicPrefixes,
+                         installations::PlayOnLinuxPrefixes}) {
+        std::vector<Candidate> found = source(home);
+        std::move(found.begin(), found.end(), std::back_inserter(all));
+    }
+    return all;
+}
+
+std::string TextOf(const KeyValues& values, const char* name) {
+    const auto found = values.find(name);
+    if (found == values.end() || found->second.type == Registry::ValueType::Other) {
+        return "";
+    }
+    return found->second.text;
+}
+
+} // namespace
+
+std::vector<Installation> FindInstallations(std::string_view keyPath) {
+    std::vector<Installation> installations;
+    // A prefix is known by its folder's device and inode, whatever route led to it.
+    std::set<std::pair<dev_t, ino_t>> seen;
+    for (Candidate& candidate : Candidates()) {
+        struct stat info {};
+        if (::stat(candidate.launcher.prefix.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            !seen.insert({info.st_dev, info.st_ino}).second) {
+            continue;
+        }
+        const std::optional<KeyValues> values =
+            ReadMachineKey(candidate.launcher.prefix, keyPath, candidate.launcher.winePrograms);
+        if (!values) {
+            continue;
+        }
+        installations.push_back({std::move(candidate.source), candidate.launcher.prefix.string(),
+                                 TextOf(*values, "INSTALLDIR"), TextOf(*values, "INSTALLVER"),
+                                 std::make_shared<const Launcher>(std::move(candidate.launcher))});
+    }
+    return installations;
+}
+
+void UseInstallation(const Installation* installation) {
+    Chosen() = installation != nullptr ? installation->launcher : nullptr;
+}
+
+const Launcher* ChosenLauncher() {
+    return Chosen().get();
+}
+
+Launcher CurrentLauncher() {
+    if (const Launcher* chosen = ChosenLauncher()) {
+        return *chosen;
+    }
+    return Launcher::SystemWine(DefaultWinePrefix());
+}
+
+} // namespace tmt::platform

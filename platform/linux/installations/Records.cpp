@@ -1,0 +1,116 @@
+#include "platform/linux/installations/Sources.h"
+
+#include "platform/linux/UniqueFd.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <system_error>
+
+namespace tmt::platform::installations {
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path FromEnvironment(const char* name, const fs::path& fallback) {
+    const char* value = std::getenv(name);
+    // The base directory specification ignores relative values.
+    if (value == nullptr || *value != '/') {
+        return fallback;
+    }
+    return value;
+}
+} // namespace
+
+Home Home::FromEnvironment() {
+    Home found;
+    const char* home = std::getenv("HOME");
+    found.home = home != nullptr ? home : "";
+    found.config = installations::FromEnvironment("XDG_CONFIG_HOME", found.home / ".config");
+    found.data = installations::FromEnvironment("XDG_DATA_HOME", found.home / ".local" / "share");
+    return found;
+}
+
+fs::path Home::Flatpak(const std::string& application) const {
+    return home / ".var" / "app" / application;
+}
+
+bool Home::FlatpakInstalled(const std::string& application) const {
+    return IsFolder(data / "flatpak" / "app" / application) ||
+           IsFolder(fs::path("/var/lib/flatpak/app") / application);
+}
+
+std::optional<std::string> ReadRecord(const fs::path& path) {
+    // Non-blocking, so that a FIFO in a record's place cannot hold the start-up.
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) > kMaxRecordSize) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        names.push_back(entry->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool IsFolder(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::optional<fs::path> RecordedPath(const std::string& text, const Home& home) {
+    if (text.rfind("~/", 0) == 0) {
+        return home.home / text.substr(2);
+    }
+    if (text.empty() || text.front() != '/') {
+        return std::nullopt;
+    }
+    return fs::path(text);
+}
+
+Launcher ProtonLauncher(const fs::path& proton, const fs::path& compatData,
+                        const fs::path& steamRoot) {
+    Launcher launcher;
+    launcher.prefix = compatData / "pfx";
+    launcher.programs = {proton.string()};
+    launcher.runnerName = "Proton";
+    launcher.leadingArguments = {"run"};
+    launcher.environment = {{"STEAM_COMPAT_DATA_PATH", compatData.string()},
+                            {"STEAM_COMPAT_CLIENT_INSTALL_PATH", steamRoot.string()}};
+    // Proton keeps its Wine in files/ (older releases: dist/) beside the script.
+    const fs::path base = proton.parent_path();
+    launcher.winePrograms = {(base / "files" / "bin" / "wine").string(),
+                             (base / "dist" / "bin" / "wine").string()};
+    return launcher;
+}
+
+} // namespace tmt::platform::installations

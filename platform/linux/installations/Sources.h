@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/linux/Launcher.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tmt::platform::installations {
+
+// A Wine prefix that a manager keeps, before its registry was looked at.
+struct Candidate {
+    std::string source; // "Steam: TuneMora"
+    Launcher launcher;  // its prefix among the rest
+};
+
+// The user's folders as the managers find them: $HOME, $XDG_CONFIG_HOME and $XDG_DATA_HOME with
+// their defaults.
+struct Home {
+    std::filesystem::path home;
+    std::filesystem::path config;
+    std::filesystem::path data;
+
+    static Home FromEnvironment();
+    // The folder a Flatpak application keeps its own home-relative files in.
+    std::filesystem::path Flatpak(const std::string& application) const;
+    // Whether the Flatpak application is installed for this user or for the system.
+    bool FlatpakInstalled(const std::string& application) const;
+};
+
+// Each reader of a manager's records, in the order the search takes them.
+std::vector<Candidate> SteamPrefixes(const Home& home);
+std::vector<Candidate> LutrisPrefixes(const Home& home);
+std::vector<Candidate> BottlesPrefixes(const Home& home);
+std::vector<Candidate> HeroicPrefixes(const Home& home);
+std::vector<Candidate> PlayOnLinuxPrefixes(const Home& home);
+
+// Helpers shared by the readers. Managers' records are small; anything larger than this, or not a
+// regular file, is no record of theirs.
+constexpr std::size_t kMaxRecordSize = 4 << 20;
+std::optional<std::string> ReadRecord(const std::filesystem::path& path);
+// The names in a folder, sorted; nothing when it cannot be read.
+std::vector<std::string> FolderNames(const std::filesystem::path& folder);
+bool IsFolder(const std::filesystem::path& path);
+// A path from a manager's record: "~/" stands for the home folder; only absolute paths count.
+std::optional<std::filesystem::path> RecordedPath(const std::string& text, const Home& home);
+// Proton started as Steam starts it: `proton run` with the compatibility data folder.
+Launcher ProtonLauncher(const std::filesystem::path& proton,
+                        const std::filesystem::path& compatData,
+                        const std::filesystem::path& steamRoot);
+
+} // namespace tmt::platform::installations

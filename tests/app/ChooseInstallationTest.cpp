@@ -1,0 +1,223 @@
+#include "app/UChooseInstallation.h"
+#include "app/UMain.h"
+
+#include "launch/URunSpecial.h"
+#include "maintenance/UMaintenance.h"
+#include "platform/OwnExecutable.h"
+#include "platform/qt/MessageBox.h"
+#include "platform/qt/ModalResult.h"
+#include "tests/support/FakeHome.h"
+#include "tests/support/FakeRunners.h"
+#include "tests/support/QtPrinters.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::ui::MessageBox;
+
+// Three installations: the plain Wine prefix, a Steam app and a bottle, each with its own
+// version and folder.
+class ChooseInstallationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
+        MessageBox::TakeShown();
+        wineGame = home.MakePrefix(Home() / ".wine", "1.1");
+        const fs::path steam = Home() / ".steam" / "steam";
+        steamGame =
+            home.MakePrefix(steam / "steamapps/compatdata/1000/pfx", "2.0", "Games/TuneMora Steam");
+        tmt::test::WriteAppManifest(steam, "1000", "TuneMora");
+        bottleGame = home.MakePrefix(Home() / ".local/share/bottles/bottles/Music", "3.0");
+        tmt::test::WriteFile(Home() / ".local/share/bottles/bottles/Music/bottle.yml",
+                             "Name: Music\n");
+        for (const char* runner : {"wine", "steam", "bottles-cli"}) {
+            runners.AddToPath(runner);
+        }
+    }
+    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
+
+    fs::path Home() const { return home.Path(); }
+
+    // Creates the main window while `answer` handles the chooser, if one comes up.
+    std::unique_ptr<TFormMain> Open(const std::function<void(TFChooseInstallation&)>& answer) {
+        QTimer::singleShot(0, [&] {
+            chooser = qobject_cast<TFChooseInstallation*>(QApplication::activeModalWidget());
+            if (chooser != nullptr) {
+                mainShownUnderChooser = FormMain != nullptr && FormMain->isVisible();
+                answer(*chooser);
+                // A chooser that the answer left open would hold the test forever.
+                if (chooser->isVisible()) {
+                    ADD_FAILURE() << "the chooser is still open";
+                    chooser->reject();
+                }
+            }
+        });
+        auto form = std::make_unique<TFormMain>();
+        QApplication::processEvents();
+        return form;
+    }
+
+    static QTreeWidget& Rows(TFChooseInstallation& window) {
+        return *window.findChild<QTreeWidget*>("lvInstallations");
+    }
+    static QString Label(const TFormMain& form, const char* name) {
+        return form.findChild<QLabel*>(name)->text();
+    }
+
+    tmt::test::FakeRunners runners;
+    tmt::test::FakeHome home;
+    fs::path wineGame, steamGame, bottleGame;
+    TFChooseInstallation* chooser = nullptr;
+    bool mainShownUnderChooser = true;
+};
+
+TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindowShows) {
+    std::vector<QStringList> rows;
+    QString caption;
+    bool firstSelected = false;
+    const auto form = Open([&](TFChooseInstallation& window) {
+        caption = window.windowTitle();
+        QTreeWidget& list = Rows(window);
+        for (int row = 0; row < list.topLevelItemCount(); ++row) {
+            QStringList texts;
+            for (int column = 0; column < list.columnCount(); ++column) {
+                texts << list.topLevelItem(row)->text(column);
+            }
+            rows.push_back(texts);
+        }
+        firstSelected = list.selectedItems() == QList{list.topLevelItem(0)};
+        QTest::keyClick(&list, Qt::Key_Return);
+    });
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_FALSE(mainShownUnderChooser);
+    EXPECT_EQ(caption, "Choose the TuneMora installation");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (QStringList{"Wine", "C:\\Games\\TuneMora", "1.1",
+                                    QString::fromStdString((Home() / ".wine").string())}));
+    EXPECT_EQ(rows[1][0], "Steam: TuneMora");
+    EXPECT_EQ(rows[1][1], "C:\\Games\\TuneMora Steam");
+    EXPECT_EQ(rows[2][0], "Bottles: Music");
+    EXPECT_TRUE(firstSelected);
+
+    EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora");
+    EXPECT_EQ(Label(*form, "lVersion"), "1.1");
+    QLabel* directory = form->findChild<QLabel*>("lDefaultDir");
+    EXPECT_EQ(directory->text(), "C:\\Games\\TuneMora");
+    const QString whereFound =
+        "Wine\nPrefix: " + QString::fromStdString((Home() / ".wine").string());
+    EXPECT_EQ(directory->toolTip(), whereFound);
+    EXPECT_EQ(directory->accessibleDescription(), whereFound);
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+}
+
+TEST_F(ChooseInstallationTest, TheChosenRowIsTheOneTheGameStartsFrom) {
+    const auto form = Open([](TFChooseInstallation& window) {
+        QTest::keyClick(&Rows(window), Qt::Key_Down);
+        QTest::keyClick(&Rows(window), Qt::Key_Enter);
+    });
+    EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora Steam");
+    EXPECT_EQ(Label(*form, "lVersion"), "2.0");
+    QTest::mouseClick(form->findChild<QPushButton*>("bRun"), Qt::LeftButton);
+    const auto starts = runners.WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].program.filename(), "steam");
+    EXPECT_EQ(starts[0].arguments, (std::vector<std::string>{"-applaunch", "1000"}));
+}
+
+TEST_F(ChooseInstallationTest, DoubleClickTakesTheRowAndTheToolWindowsWorkOnIt) {
+    const auto form = Open([](TFChooseInstallation& window) {
+        QTreeWidget& list = Rows(window);
+        // A person's double-click: the first click's press and release, then the second.
+        const QPoint row = list.visualItemRect(list.topLevelItem(2)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
+    });
+    EXPECT_EQ(Label(*form, "lVersion"), "3.0");
+
+    // The launch window starts the bottle's game through Bottles.
+    TFRunSpecial launch(form.get());
+    launch.findChild<QCheckBox*>("CheckBox10")->setChecked(true);
+    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    QTest::mouseClick(launch.findChild<QPushButton*>("bRun"), Qt::LeftButton);
+    const auto starts = runners.WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].program.filename(), "bottles-cli");
+    EXPECT_EQ(starts[0].arguments.back(), "-debug");
+
+    // The maintenance window empties the bottle's Temp folder, and no other.
+    tmt::test::WriteFile(bottleGame / "Temp" / "a.log", "a");
+    tmt::test::WriteFile(wineGame / "Temp" / "a.log", "a");
+    TFMaintenance maintenance(form.get());
+    maintenance.findChild<QCheckBox*>("CheckBox1")->setChecked(true);
+    maintenance.findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    QTest::mouseClick(maintenance.findChild<QPushButton*>("bClear"), Qt::LeftButton);
+    EXPECT_FALSE(fs::exists(bottleGame / "Temp" / "a.log"));
+    EXPECT_TRUE(fs::exists(wineGame / "Temp" / "a.log"));
+    MessageBox::TakeShown();
+}
+
+TEST_F(ChooseInstallationTest, EscapeOrCancelTakesNoneAndTheToolsAreDisabled) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        const auto form = Open([escape](TFChooseInstallation& window) {
+            if (escape) {
+                QTest::keyClick(&Rows(window), Qt::Key_Escape);
+            } else {
+                QTest::mouseClick(window.findChild<QPushButton*>("bCancel"), Qt::LeftButton);
+            }
+        });
+        ASSERT_NE(chooser, nullptr);
+        const auto shown = MessageBox::TakeShown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Found path () to TuneMora but this directory doesnt exist! "
+                                 "Please reinstall TuneMora.");
+        EXPECT_EQ(Label(*form, "lDefaultDir"),
+                  "Wrong or none directory in registry. Please reinstall TuneMora!");
+        EXPECT_EQ(Label(*form, "lVersion"), "");
+        EXPECT_FALSE(form->findChild<QPushButton*>("bRun")->isEnabled());
+        EXPECT_TRUE(form->findChild<QLabel*>("lDefaultDir")->toolTip().isEmpty());
+        chooser = nullptr;
+    }
+}
+
+TEST_F(ChooseInstallationTest, OneInstallationIsUsedWithoutAQuestionAndNoneGivesTheError) {
+    fs::remove_all(Home() / ".steam");
+    fs::remove_all(Home() / ".local/share/bottles");
+    auto form = Open([](TFChooseInstallation& window) { window.reject(); });
+    EXPECT_EQ(chooser, nullptr);
+    EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora");
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    form.reset();
+
+    fs::remove_all(Home() / ".wine");
+    form = Open([](TFChooseInstallation& window) { window.reject(); });
+    EXPECT_EQ(chooser, nullptr);
+    EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
+    EXPECT_EQ(form->InstallDir, "Wrong or none directory in registry. Please reinstall TuneMora!");
+}
+
+TEST_F(ChooseInstallationTest, TheToolFolderStillTakesPrecedenceInTheChosenPrefix) {
+    const fs::path other = steamGame.parent_path() / "Other";
+    tmt::test::WriteFile(other / "Tunemora.exe", "MZ");
+    tmt::platform::SetOwnExecutablePathForTesting("C:\\Games\\Other\\tunemora-tools");
+    const auto form = Open([](TFChooseInstallation& window) {
+        QTest::keyClick(&Rows(window), Qt::Key_Down);
+        QTest::keyClick(&Rows(window), Qt::Key_Return);
+    });
+    EXPECT_EQ(form->InstallDir, "C:\\Games\\Other");
+    EXPECT_EQ(Label(*form, "lVersion"), "Non default installation. Cannot read version.");
+}
+
+} // namespace

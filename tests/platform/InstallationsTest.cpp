@@ -1,0 +1,489 @@
+#include "platform/Installations.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/linux/PrefixRegistry.h"
+#include "tests/support/FakeHome.h"
+#include "tests/support/FakeRunners.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tmt::platform::FindInstallations;
+using tmt::platform::Installation;
+using tmt::platform::StartResult;
+using tmt::test::WriteFile;
+using Start = tmt::test::FakeRunners::Start;
+
+constexpr char kKey[] = "SOFTWARE\\\\TuneMora";
+
+std::vector<std::string> Sources(const std::vector<Installation>& found) {
+    std::vector<std::string> sources;
+    for (const Installation& installation : found) {
+        sources.push_back(installation.source);
+    }
+    return sources;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+class InstallationsTest : public ::testing::Test {
+protected:
+    void TearDown() override { tmt::platform::UseInstallation(nullptr); }
+
+    fs::path Home() const { return home.Path(); }
+
+    // Starts the game of `installation` with the switches as the windows do.
+    StartResult StartGame(const Installation& installation, const std::string& switches) {
+        tmt::platform::UseInstallation(&installation);
+        return tmt::platform::ShellOpen("\"" + installation.installDir + "\\Tunemora.exe\"",
+                                        switches, "\"" + installation.installDir + "\"");
+    }
+
+    // The one start that `installation` makes, with its switches " -OpenGL  -debug".
+    Start StartedBy(const Installation& installation) {
+        const std::size_t before = runners.Starts().size();
+        const StartResult result = StartGame(installation, " -OpenGL  -debug");
+        EXPECT_TRUE(result.started) << result.reason;
+        const auto starts = runners.WaitForStarts(before + 1);
+        EXPECT_EQ(starts.size(), before + 1);
+        return starts.empty() ? Start{} : starts.back();
+    }
+
+    // The runners first, so that PATH is theirs to restore last.
+    tmt::test::FakeRunners runners;
+    tmt::test::FakeHome home;
+};
+
+TEST_F(InstallationsTest, HomeWinePrefixIsFoundAndStartedWithWine) {
+    const fs::path game = home.MakePrefix(Home() / ".wine", "1.0.2 M\\xfcnster");
+    runners.AddToPath("wine");
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].source, "Wine");
+    EXPECT_EQ(found[0].place, (Home() / ".wine").string());
+    EXPECT_EQ(found[0].installDir, "C:\\Games\\TuneMora");
+    EXPECT_EQ(found[0].installVer, "1.0.2 M\u00fcnster");
+
+    const Start start = StartedBy(found[0]);
+    EXPECT_EQ(start.program.filename(), "wine");
+    ASSERT_EQ(start.arguments.size(), 3u);
+    EXPECT_TRUE(SameFile(start.arguments[0], game / "Tunemora.exe"));
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin() + 1, start.arguments.end()),
+              (std::vector<std::string>{"-OpenGL", "-debug"}));
+    EXPECT_TRUE(SameFile(start.workingDirectory, game));
+    EXPECT_EQ(start.environment.at("WINEPREFIX"), (Home() / ".wine").string());
+}
+
+TEST_F(InstallationsTest, SystemWineIsWineThenWine64AndWineNamesAnother) {
+    home.MakePrefix(Home() / ".wine");
+    auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 1u);
+    home.Set("PATH", (Home() / "no-programs").string());
+    const StartResult none = StartGame(found[0], "");
+    EXPECT_FALSE(none.started);
+    EXPECT_EQ(none.reason, "Wine is not installed: the program wine was not found.");
+
+    runners.Install(Home() / "no-programs" / "wine64");
+    EXPECT_EQ(StartedBy(found[0]).program.filename(), "wine64");
+    runners.Install(Home() / "no-programs" / "wine");
+    EXPECT_EQ(StartedBy(found[0]).program.filename(), "wine");
+
+    runners.Install(Home() / "opt" / "wine-staging");
+    home.Set("WINE", (Home() / "opt" / "wine-staging").string());
+    found = FindInstallations(kKey);
+    EXPECT_EQ(StartedBy(found.at(0)).program.filename(), "wine-staging");
+    home.Set("WINE", (Home() / "opt" / "missing-wine").string());
+    found = FindInstallations(kKey);
+    EXPECT_EQ(StartGame(found.at(0), "").reason, "Wine is not installed: the program " +
+                                                     (Home() / "opt" / "missing-wine").string() +
+                                                     " was not found.");
+}
+
+TEST_F(InstallationsTest, WinePrefixAloneIsSearchedAndMadeAbsolute) {
+    home.MakePrefix(Home() / ".wine");
+    home.MakePrefix(Home() / "my prefix", "2.0");
+    runners.AddToPath("wine");
+    const fs::path before = fs::current_path();
+    fs::current_path(Home());
+    home.Set("WINEPREFIX", "my prefix");
+    const auto found = FindInstallations(kKey);
+    fs::current_path(Home() / "my prefix" / "drive_c");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].source, "WINEPREFIX");
+    EXPECT_EQ(found[0].installVer, "2.0");
+    EXPECT_EQ(StartedBy(found[0]).environment.at("WINEPREFIX"), (Home() / "my prefix").string());
+    fs::current_path(before);
+}
+
+TEST_F(InstallationsTest, SteamAppsStartThroughSteamAndShortcutsThroughTheirProton) {
+    const fs::path steam = Home() / ".local" / "share" / "Steam";
+    const fs::path library = Home() / "Games Disk" / "SteamLibrary";
+    fs::create_directories(Home() / ".steam");
+    fs::create_directory_symlink(steam, Home() / ".steam" / "steam");
+    // Listed twice, once through a link: still one library.
+    fs::create_directories(library / "steamapps");
+    fs::create_directory_symlink(library, Home() / "library-link");
+    tmt::test::WriteLibraryFolders(steam, {steam, library, Home() / "library-link", library});
+    const fs::path appGame = home.MakePrefix(library / "steamapps" / "compatdata" / "1000" / "pfx");
+    tmt::test::WriteAppManifest(steam, "1000", "TuneMora \\\"Gold\\\"");
+    const fs::path shortcut = steam / "steamapps" / "compatdata" / "3000000000";
+    const fs::path shortcutGame = home.MakePrefix(shortcut / "pfx", "2.0");
+    const fs::path proton = steam / "steamapps" / "common" / "Proton 8.0" / "proton";
+    tmt::test::WriteConfigInfo(shortcut, proton);
+    runners.Install(proton);
+    runners.AddToPath("steam");
+
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), (std::vector<std::string>{"Steam: Non-Steam game 3000000000",
+                                                        "Steam: TuneMora \"Gold\""}));
+    const Start viaProton = StartedBy(found[0]);
+    EXPECT_EQ(viaProton.program, proton);
+    ASSERT_EQ(viaProton.arguments.size(), 4u);
+    EXPECT_EQ(viaProton.arguments[0], "run");
+    EXPECT_TRUE(SameFile(viaProton.arguments[1], shortcutGame / "Tunemora.exe"));
+    EXPECT_TRUE(SameFile(viaProton.workingDirectory, shortcutGame));
+    EXPECT_TRUE(SameFile(viaProton.environment.at("STEAM_COMPAT_DATA_PATH"), shortcut));
+    EXPECT_TRUE(SameFile(viaProton.environment.at("STEAM_COMPAT_CLIENT_INSTALL_PATH"), steam));
+    EXPECT_EQ(viaProton.environment.count("WINEPREFIX"), 0u) << "Proton sets the prefix itself";
+
+    const Start viaSteam = StartedBy(found[1]);
+    EXPECT_EQ(viaSteam.program.filename(), "steam");
+    EXPECT_EQ(viaSteam.arguments,
+              (std::vector<std::string>{"-applaunch", "1000", "-OpenGL", "-debug"}));
+    EXPECT_TRUE(SameFile(found[1].place, library / "steamapps/compatdata/1000/pfx"));
+    EXPECT_TRUE(SameFile(viaSteam.workingDirectory, appGame));
+
+    home.Set("PATH", "/nonexistent");
+    EXPECT_EQ(StartGame(found[1], "").reason,
+              "Steam is not installed: the program steam was not found.");
+}
+
+TEST_F(InstallationsTest, FlatpakSteamStartsThroughFlatpak) {
+    const fs::path steam =
+        Home() / ".var" / "app" / "com.valvesoftware.Steam" / ".local" / "share" / "Steam";
+    home.MakePrefix(steam / "steamapps" / "compatdata" / "1000" / "pfx");
+    tmt::test::WriteAppManifest(steam, "1000", "TuneMora");
+    runners.AddToPath("flatpak");
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), std::vector<std::string>{"Steam (Flatpak): TuneMora"});
+    EXPECT_EQ(StartedBy(found[0]).arguments,
+              (std::vector<std::string>{"run", "com.valvesoftware.Steam", "-applaunch", "1000",
+                                        "-OpenGL", "-debug"}));
+}
+
+TEST_F(InstallationsTest, LutrisGamesRunOnTheirRunnerHonouringXdgFolders) {
+    const fs::path config = Home() / "my config";
+    const fs::path data = Home() / "my data";
+    home.Set("XDG_CONFIG_HOME", config.string());
+    home.Set("XDG_DATA_HOME", data.string());
+    const fs::path runner = data / "lutris" / "runners" / "wine" / "lutris-7.2" / "bin" / "wine";
+    runners.Install(runner);
+    runners.AddToPath("wine");
+    home.MakePrefix(Home() / "Games" / "tunemora");
+    WriteFile(config / "lutris" / "games" / "tunemora-1681234567.yml",
+              "game:\n  exe: " +
+                  (Home() / "Games/tunemora/drive_c/Games/TuneMora/Tunemora.exe").string() +
+                  "\n  prefix: " + (Home() / "Games" / "tunemora").string() +
+                  "\n  arch: win64\nwine:\n  version: lutris-7.2\nsystem: {}\n");
+    home.MakePrefix(Home() / "Games" / "other");
+    WriteFile(data / "lutris" / "games" / "other-1.yml",
+              "name: \"Other \\\"Gold\\\" M\xc3\xbcnster\"\ngame:\n  prefix: ~/Games/other\n"
+              "wine:\n  version: lutris-missing\n");
+    home.MakePrefix(Home() / "Games" / "folder-runner");
+    fs::create_directories(data / "lutris" / "runners" / "wine" / "folder" / "bin" / "wine");
+    WriteFile(data / "lutris" / "games" / "folder-runner-2.yml",
+              "game:\n  prefix: ~/Games/folder-runner\nwine:\n  version: folder\n");
+    // Not Wine games: no prefix, or one Lutris would not find.
+    WriteFile(data / "lutris" / "games" / "native-3.yml", "game:\n  exe: /usr/games/foo\n");
+    WriteFile(data / "lutris" / "games" / "relative-4.yml", "game:\n  prefix: Games/tunemora\n");
+
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), (std::vector<std::string>{"Lutris: tunemora", "Lutris: folder-runner",
+                                                        "Lutris: Other \"Gold\" M\u00fcnster"}));
+    const Start own = StartedBy(found[0]);
+    EXPECT_EQ(own.program, runner);
+    EXPECT_EQ(own.environment.at("WINEPREFIX"), (Home() / "Games" / "tunemora").string());
+    const Start folderRunner = StartedBy(found[1]);
+    EXPECT_EQ(folderRunner.program.filename(), "wine");
+    EXPECT_FALSE(fs::is_directory(folderRunner.program)) << "a folder is no runner";
+    EXPECT_EQ(StartedBy(found[2]).environment.at("WINEPREFIX"),
+              (Home() / "Games" / "other").string());
+}
+
+TEST_F(InstallationsTest, BottlesStartThroughBottlesCliWhenInstalledElseTheirRunner) {
+    const fs::path data = Home() / ".local" / "share" / "bottles";
+    const fs::path bottle = data / "bottles" / "Music Box";
+    home.MakePrefix(bottle);
+    WriteFile(bottle / "bottle.yml",
+              "Name: Music \"Box\"\nArch: win64\nRunner: soda-7.0-9\nPath: Music Box\n"
+              "Custom_Path: false\nEnvironment: Gaming\n");
+    const fs::path runner = data / "runners" / "soda-7.0-9" / "bin" / "wine";
+    runners.Install(runner);
+
+    auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), std::vector<std::string>{"Bottles: Music \"Box\""});
+    const Start viaRunner = StartedBy(found[0]);
+    EXPECT_EQ(viaRunner.program, runner);
+    EXPECT_EQ(viaRunner.environment.at("WINEPREFIX"), bottle.string());
+
+    runners.AddToPath("bottles-cli");
+    found = FindInstallations(kKey);
+    const Start viaCli = StartedBy(found[0]);
+    EXPECT_EQ(viaCli.program.filename(), "bottles-cli");
+    ASSERT_EQ(viaCli.arguments.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(viaCli.arguments.begin(), viaCli.arguments.begin() + 4),
+              (std::vector<std::string>{"run", "-b", "Music \"Box\"", "-e"}));
+    EXPECT_TRUE(SameFile(viaCli.arguments[4], bottle / "drive_c/Games/TuneMora/Tunemora.exe"));
+    EXPECT_EQ(viaCli.arguments[5], "-a");
+    EXPECT_EQ(viaCli.arguments[6], "-OpenGL -debug");
+}
+
+TEST_F(InstallationsTest, FlatpakBottlesStartThroughTheFlatpaksCli) {
+    const fs::path data = Home() / ".var" / "app" / "com.usebottles.bottles" / "data" / "bottles";
+    home.MakePrefix(data / "bottles" / "Games");
+    WriteFile(data / "bottles" / "Games" / "bottle.yml", "Name: Games\nRunner: sys-wine-8.0\n");
+    runners.AddToPath("wine");
+    runners.AddToPath("flatpak");
+    EXPECT_EQ(StartedBy(FindInstallations(kKey).at(0)).program.filename(), "wine")
+        << "flatpak without the Bottles application";
+    fs::create_directories(Home() / ".local/share/flatpak/app/com.usebottles.bottles");
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), std::vector<std::string>{"Bottles (Flatpak): Games"});
+    const Start start = StartedBy(found[0]);
+    ASSERT_GE(start.arguments.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 6),
+              (std::vector<std::string>{"run", "--command=bottles-cli", "com.usebottles.bottles",
+                                        "run", "-b", "Games"}));
+}
+
+TEST_F(InstallationsTest, HeroicGamesRunOnTheirWineOrProton) {
+    const fs::path heroic = Home() / ".config" / "heroic";
+    const fs::path wine = Home() / "Games" / "Heroic" / "Tools" / "wine-ge" / "bin" / "wine";
+    runners.Install(wine);
+    home.MakePrefix(Home() / "Games" / "Heroic" / "Prefixes" / "TuneMora");
+    WriteFile(
+        heroic / "GamesConfig" / "x1Yz.json",
+        R"({"x1Yz": {"winePrefix": ")" + (Home() / "Games/Heroic/Prefixes/TuneMora").string() +
+            R"(", "wineVersion": {"bin": ")" + wine.string() +
+            R"(", "name": "Wine - GE", "type": "wine"}}, "version": "v0", "explicit": true})");
+    WriteFile(heroic / "sideload_apps" / "library.json",
+              R"({"games": [{"app_name": "other"}, {"app_name": "x1Yz", "title": "TuneMora"}]})");
+
+    const fs::path flatpak = Home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic";
+    const fs::path compatData = Home() / "Games" / "Heroic" / "Prefixes" / "Proton Game";
+    home.MakePrefix(compatData / "pfx");
+    const fs::path proton = Home() / "Proton-GE" / "proton";
+    runners.Install(proton);
+    WriteFile(flatpak / "GamesConfig" / "pg.json",
+              R"({"pg": {"winePrefix": ")" + compatData.string() +
+                  R"(", "wineVersion": {"bin": ")" + proton.string() + R"(", "type": "proton"}}})");
+
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found),
+              (std::vector<std::string>{"Heroic: TuneMora", "Heroic (Flatpak): pg"}));
+    const Start viaWine = StartedBy(found[0]);
+    EXPECT_EQ(viaWine.program, wine);
+    EXPECT_EQ(viaWine.environment.at("WINEPREFIX"),
+              (Home() / "Games/Heroic/Prefixes/TuneMora").string());
+    const Start viaProton = StartedBy(found[1]);
+    EXPECT_EQ(found[1].place, (compatData / "pfx").string());
+    EXPECT_EQ(viaProton.program, proton);
+    EXPECT_EQ(viaProton.arguments.at(0), "run");
+    EXPECT_EQ(viaProton.environment.at("STEAM_COMPAT_DATA_PATH"), compatData.string());
+}
+
+TEST_F(InstallationsTest, PlayOnLinuxPrefixesRunOnTheirWineVersion) {
+    const fs::path pol = Home() / ".PlayOnLinux";
+    home.MakePrefix(pol / "wineprefix" / "TuneMora");
+    WriteFile(pol / "wineprefix" / "TuneMora" / "playonlinux.cfg", "ARCH=amd64\nVERSION=7.0\n");
+    const fs::path wine = pol / "wine" / "linux-amd64" / "7.0" / "bin" / "wine";
+    runners.Install(wine);
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), std::vector<std::string>{"PlayOnLinux: TuneMora"});
+    EXPECT_EQ(StartedBy(found[0]).program, wine);
+}
+
+TEST_F(InstallationsTest, EverySourceInItsOrderAndEachPrefixOnce) {
+    home.MakePrefix(Home() / ".wine");
+    const fs::path steam = Home() / ".steam" / "steam";
+    home.MakePrefix(steam / "steamapps" / "compatdata" / "1000" / "pfx");
+    tmt::test::WriteAppManifest(steam, "1000", "TuneMora");
+    home.MakePrefix(Home() / "Games" / "lutris-prefix");
+    WriteFile(Home() / ".config/lutris/games/tunemora-1.yml",
+              "game:\n  prefix: ~/Games/lutris-prefix\n");
+    // The same prefix again, once through a link and once named twice.
+    fs::create_directory_symlink(Home() / "Games" / "lutris-prefix", Home() / "Games" / "link");
+    WriteFile(Home() / ".config/lutris/games/via-link-2.yml", "game:\n  prefix: ~/Games/link\n");
+    WriteFile(Home() / ".local/share/lutris/games/twice-3.yml",
+              "game:\n  prefix: ~/Games/lutris-prefix\n");
+    home.MakePrefix(Home() / ".local/share/bottles/bottles/Music");
+    WriteFile(Home() / ".local/share/bottles/bottles/Music/bottle.yml", "Name: Music\n");
+    home.MakePrefix(Home() / "Games" / "heroic-prefix");
+    WriteFile(Home() / ".config/heroic/GamesConfig/h.json",
+              R"({"h": {"winePrefix": "~/Games/heroic-prefix"}})");
+    home.MakePrefix(Home() / ".PlayOnLinux" / "wineprefix" / "TuneMora");
+    // Prefixes without the game do not count.
+    home.MakeEmptyPrefix(Home() / ".local/share/bottles/bottles/Empty");
+    WriteFile(Home() / ".local/share/bottles/bottles/Empty/bottle.yml", "Name: Empty\n");
+    home.MakeEmptyPrefix(Home() / ".PlayOnLinux" / "wineprefix" / "Other");
+
+    EXPECT_EQ(Sources(FindInstallations(kKey)),
+              (std::vector<std::string>{"Wine", "Steam: TuneMora", "Lutris: tunemora",
+                                        "Bottles: Music", "Heroic: h", "PlayOnLinux: TuneMora"}));
+}
+
+TEST_F(InstallationsTest, RegistryAndPathsFollowTheChosenInstallation) {
+    home.MakePrefix(Home() / ".wine", "1.0");
+    home.MakePrefix(Home() / ".PlayOnLinux" / "wineprefix" / "TuneMora", "2.0");
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 2u);
+    tmt::platform::Registry registry;
+    for (const Installation& installation : found) {
+        tmt::platform::UseInstallation(&installation);
+        ASSERT_TRUE(registry.OpenKey(kKey));
+        EXPECT_EQ(registry.ReadString("InstallVer"), installation.installVer);
+    }
+    tmt::platform::UseInstallation(nullptr);
+    ASSERT_TRUE(registry.OpenKey(kKey)) << "the default prefix is ~/.wine again";
+    EXPECT_EQ(registry.ReadString("InstallVer"), "1.0");
+}
+
+// Every file and folder below `root` with its kind, size, time and content.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> snapshot;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) != 0) {
+            continue;
+        }
+        std::string state = std::to_string(info.st_mode) + " " + std::to_string(info.st_size) +
+                            " " + std::to_string(info.st_mtim.tv_sec) + "." +
+                            std::to_string(info.st_mtim.tv_nsec);
+        if (S_ISREG(info.st_mode) && info.st_size < (1 << 20)) {
+            state += " " + tmt::test::ReadFile(it->path());
+        }
+        snapshot[it->path().string()] = state;
+    }
+    return snapshot;
+}
+
+TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
+    const fs::path steam = Home() / ".steam" / "steam";
+    const fs::path compatdata = steam / "steamapps" / "compatdata";
+    // Only this prefix is sound.
+    home.MakePrefix(compatdata / "1000" / "pfx");
+    // Truncated, malformed and huge records.
+    WriteFile(steam / "steamapps" / "libraryfolders.vdf",
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"pa");
+    WriteFile(steam / "steamapps" / "appmanifest_1000.acf", "\"AppState\" { \"name\" ");
+    WriteFile(Home() / ".config/lutris/games/broken-1.yml", "game: [prefix: {\n");
+    WriteFile(Home() / ".config/lutris/games/tabs-2.yml", "game:\n\tprefix: ~/x\n");
+    home.MakePrefix(Home() / "Games" / "huge");
+    WriteFile(Home() / ".config/lutris/games/huge-3.yml",
+              "game:\n  prefix: ~/Games/huge\n#" + std::string(5 << 20, 'x'));
+    WriteFile(Home() / ".config/lutris/games/list-4.yml", "- a\n- b\n");
+    WriteFile(Home() / ".config/heroic/GamesConfig/broken.json", R"({"a": {"winePrefix": )");
+    WriteFile(
+        Home() / ".config/heroic/GamesConfig/odd.json",
+        R"({"a": {"winePrefix": 5, "wineVersion": "x"}, "b": [1], "c": {"winePrefix": "/nowhere"}})");
+    WriteFile(Home() / ".config/heroic/GamesConfig/deep.json", std::string(100000, '[') + "1");
+    WriteFile(Home() / ".local/share/bottles/bottles/Deep/bottle.yml",
+              std::string(100000, '[') + "1");
+    fs::create_directories(Home() / ".local/share/bottles/bottles/Fifo");
+    ASSERT_EQ(::mkfifo((Home() / ".local/share/bottles/bottles/Fifo/bottle.yml").c_str(), 0600), 0);
+    // Registries that are missing, empty, a FIFO or a gigabyte of nothing.
+    home.MakeEmptyPrefix(compatdata / "2001" / "pfx");
+    fs::remove(compatdata / "2001" / "pfx" / "system.reg");
+    home.MakeEmptyPrefix(compatdata / "2002" / "pfx");
+    WriteFile(compatdata / "2002" / "pfx" / "system.reg", "");
+    home.MakeEmptyPrefix(compatdata / "2003" / "pfx");
+    fs::remove(compatdata / "2003" / "pfx" / "system.reg");
+    ASSERT_EQ(::mkfifo((compatdata / "2003" / "pfx" / "system.reg").c_str(), 0600), 0);
+    home.MakeEmptyPrefix(compatdata / "2004" / "pfx");
+    fs::resize_file(compatdata / "2004" / "pfx" / "system.reg", 1ull << 30);
+    // Folders that loop through links, point nowhere or cannot be read.
+    fs::create_directory_symlink(".", compatdata / "2005");
+    fs::create_directory_symlink("loop-b", Home() / "loop-a");
+    fs::create_directory_symlink("loop-a", Home() / "loop-b");
+    fs::create_directory_symlink(Home() / "loop-a", Home() / ".PlayOnLinux");
+    fs::create_directories(Home() / ".local/share/lutris");
+    fs::create_directory_symlink(Home() / "nowhere", Home() / ".local/share/lutris/games");
+    fs::create_directories(Home() /
+                           ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig");
+    fs::permissions(Home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig",
+                    fs::perms::none);
+    runners.AddToPath("steam");
+    const auto before = Snapshot(Home());
+
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(Sources(found), std::vector<std::string>{"Steam: Steam app 1000"})
+        << "an unreadable manifest still marks a Steam app";
+    StartedBy(found[0]);
+    EXPECT_EQ(Snapshot(Home()), before);
+    fs::permissions(Home() / ".var/app/com.heroicgameslauncher.hgl/config/heroic/GamesConfig",
+                    fs::perms::owner_all);
+}
+
+TEST_F(InstallationsTest, ARunnerThatIsAFolderOrUnknownIsNamedAsMissing) {
+    const fs::path steam = Home() / ".steam" / "steam";
+    const fs::path shortcut = steam / "steamapps" / "compatdata" / "3000000001";
+    home.MakePrefix(shortcut / "pfx");
+    const fs::path proton = Home() / "Proton" / "proton";
+    fs::create_directories(proton);
+    tmt::test::WriteConfigInfo(shortcut, proton);
+    const fs::path unknown = steam / "steamapps" / "compatdata" / "3000000002";
+    home.MakePrefix(unknown / "pfx");
+    const auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(StartGame(found[0], "").reason,
+              "Proton is not installed: the program " + proton.string() + " was not found.");
+    EXPECT_EQ(StartGame(found[1], "").reason,
+              "Proton is not installed: the program proton was not found.")
+        << "no config_info: the Proton is unknown";
+}
+
+} // namespace
+
+namespace {
+
+// A registry of filler sections up to about `bytes`, then `section`.
+std::string LargeRegistry(std::size_t bytes, const std::string& section) {
+    std::string content = "WINE REGISTRY Version 2\n\n#arch=win64\n\n";
+    for (int key = 0; content.size() < bytes; ++key) {
+        content += "[Software\\\\Classes\\\\K" + std::to_string(key) +
+                   "] 1\n#time=1\n@=\"C:\\\\windows\\\\x.dll\"\n\"Flags\"=dword:00000000\n\n";
+    }
+    return content + section + "\n[System\\\\Last] 1\n";
+}
+
+TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
+    tmt::test::TempDir prefix;
+    const std::string values = "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n";
+    for (const std::size_t at :
+         {std::size_t{100}, std::size_t{512 << 10} - 20, std::size_t{(512 << 10) * 3} + 7}) {
+        for (const std::string name : {"[software\\\\WOW6432NODE\\\\tunemora] 1\n",
+                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n"}) {
+            SCOPED_TRACE(std::to_string(at) + " " + name);
+            WriteFile(prefix.Path() / "system.reg", LargeRegistry(at, name + values));
+            const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
+            ASSERT_TRUE(found);
+            EXPECT_EQ(found->at("INSTALLDIR").text, "C:\\Games\\TuneMora");
+        }
+    }
+    WriteFile(prefix.Path() / "system.reg",
+              LargeRegistry(2 << 20, "[Software\\\\Wow6432Node\\\\TuneMora2] 1\n" + values));
+    EXPECT_FALSE(tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey));
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tmt::test {
+
+// A home folder for one test, in which the records of Steam, Lutris, Bottles, Heroic and
+// PlayOnLinux are laid out as each of them lays them out. While the object lives HOME points at it
+// and WINEPREFIX, WINE, XDG_CONFIG_HOME and XDG_DATA_HOME are unset, so nothing outside it is
+// searched.
+class FakeHome {
+public:
+    FakeHome();
+    ~FakeHome();
+    FakeHome(const FakeHome&) = delete;
+    FakeHome& operator=(const FakeHome&) = delete;
+
+    const std::filesystem::path& Path() const { return root_.Path(); }
+
+    // A Wine prefix with drives C: and Z: and the game in C:\<gameFolder>, recorded in the
+    // registry's 32-bit view with `version`. Returns the game's native folder.
+    std::filesystem::path MakePrefix(const std::filesystem::path& prefix,
+                                     const std::string& version = "1.1",
+                                     const std::string& gameFolder = "Games/TuneMora") const;
+    // A Wine prefix whose registry holds no installation.
+    void MakeEmptyPrefix(const std::filesystem::path& prefix) const;
+
+    // Sets a variable for the rest of the object's life.
+    void Set(const std::string& name, const std::string& value);
+
+private:
+    void Save(const std::string& name);
+
+    TempDir root_;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Steam's records for a library: libraryfolders.vdf listing `libraries` (the Steam folder's own
+// first), an appmanifest naming app `id` `name` (none when empty), and its prefix's config_info
+// naming the Proton in `proton` (none when empty).
+void WriteLibraryFolders(const std::filesystem::path& steam,
+                         const std::vector<std::filesystem::path>& libraries);
+void WriteAppManifest(const std::filesystem::path& library, const std::string& id,
+                      const std::string& name);
+void WriteConfigInfo(const std::filesystem::path& compatData, const std::filesystem::path& proton);
+
+} // namespace tmt::test

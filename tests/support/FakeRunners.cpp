@@ -1,0 +1,110 @@
+#include "tests/support/FakeRunners.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+namespace tmt::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kRecordedVariables[] = {"WINEPREFIX", "STEAM_COMPAT_DATA_PATH",
+                                              "STEAM_COMPAT_CLIENT_INSTALL_PATH"};
+
+// Each start writes its record to a file of its own, renamed into place when complete, so that a
+// reader never sees half a record. Fields are NUL-separated: the program, the folder, each
+// variable as NAME=value (or NAME alone when unset), then the arguments.
+std::string Script(const fs::path& records, const std::optional<fs::path>& answer) {
+    std::string script = "#!/bin/sh\nrecord=\"" + records.string() +
+                         "/$$.$(/usr/bin/date +%s%N)\"\n{\nprintf '%s\\0' \"$0\" \"$PWD\"\n";
+    for (const char* name : kRecordedVariables) {
+        script += std::string("if [ -n \"${") + name + "+x}\" ]; then printf '%s\\0' \"" + name +
+                  "=$" + name + "\"; else printf '%s\\0' " + name + "; fi\n";
+    }
+    script += "for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done\n} > "
+              "\"$record.part\"\n/usr/bin/mv \"$record.part\" \"$record.rec\"\n";
+    if (answer) {
+        script += "if [ \"$1\" = reg ] && [ \"$2\" = export ]; then\n"
+                  "  file=$(printf '%s' \"$4\" | /usr/bin/sed -e 's/^[A-Za-z]://' -e "
+                  "'s/\\\\/\\//g')\n"
+                  "  { printf '\\377\\376'; /usr/bin/iconv -f UTF-8 -t UTF-16LE \"" +
+                  answer->string() + "\"; } > \"$file\"\nfi\n";
+    }
+    return script;
+}
+
+} // namespace
+
+FakeRunners::FakeRunners() {
+    fs::create_directory(folder_.Path() / "bin");
+    fs::create_directory(folder_.Path() / "starts");
+    const char* path = std::getenv("PATH");
+    previousPath_ = path != nullptr ? path : "";
+    ::setenv("PATH", ((folder_.Path() / "bin").string() + ":" + previousPath_).c_str(), 1);
+}
+
+FakeRunners::~FakeRunners() {
+    ::setenv("PATH", previousPath_.c_str(), 1);
+}
+
+void FakeRunners::AddToPath(const std::string& name) {
+    Install(folder_.Path() / "bin" / name);
+}
+
+void FakeRunners::Install(const fs::path& path, const std::optional<std::string>& regExport) {
+    std::optional<fs::path> answer;
+    if (regExport) {
+        static int answers = 0;
+        answer = folder_.Path() / ("answer-" + std::to_string(++answers) + ".reg");
+        WriteFile(*answer, *regExport);
+    }
+    WriteFile(path, Script(folder_.Path() / "starts", answer));
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+std::vector<FakeRunners::Start> FakeRunners::Starts() const {
+    std::vector<fs::path> records;
+    for (const auto& entry : fs::directory_iterator(folder_.Path() / "starts")) {
+        if (entry.path().extension() == ".rec") {
+            records.push_back(entry.path());
+        }
+    }
+    std::sort(records.begin(), records.end());
+    std::vector<Start> starts;
+    for (const auto& record : records) {
+        std::istringstream fields(ReadFile(record));
+        Start start;
+        std::string field;
+        std::getline(fields, field, '\0');
+        start.program = field;
+        std::getline(fields, field, '\0');
+        start.workingDirectory = field;
+        for (std::size_t i = 0; i < std::size(kRecordedVariables); ++i) {
+            std::getline(fields, field, '\0');
+            if (const std::size_t equals = field.find('='); equals != std::string::npos) {
+                start.environment[field.substr(0, equals)] = field.substr(equals + 1);
+            }
+        }
+        while (std::getline(fields, field, '\0')) {
+            start.arguments.push_back(field);
+        }
+        starts.push_back(std::move(start));
+    }
+    return starts;
+}
+
+std::vector<FakeRunners::Start>
+FakeRunners::WaitForStarts(std::size_t count, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::vector<Start> starts = Starts();
+    while (starts.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        starts = Starts();
+    }
+    return starts;
+}
+
+} // namespace tmt::test
