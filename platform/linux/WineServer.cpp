@@ -171,7 +171,7 @@ bool RunQuietly(std::vector<std::string> arguments, const fs::path& prefix,
 // The values of the first key of a regedit export; the file names the key in its own form, so
 // its header is replaced by one the system.reg reader matches.
 std::optional<KeyValues> FirstKeyOfExport(const std::string& exported) {
-    const std::string text = Utf16LeToUtf8(exported);
+    const std::string text = Utf16ToUtf8(exported, ByteOrder::LittleEndian);
     const std::size_t header = text.find("\n[");
     if (header == std::string::npos) {
         return std::nullopt;
