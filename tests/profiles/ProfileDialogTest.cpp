@@ -1,5 +1,6 @@
 #include "tests/profiles/AvatarFiles.h"
 #include "tests/profiles/ProfileWindowTest.h"
+#include "tests/support/JpegEncoder.h"
 
 #include "platform/qt/ModalResult.h"
 
@@ -229,6 +230,18 @@ TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
         e.Button2->click();
     }));
     EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), red.substr(0, red.size() / 2));
+}
+
+TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
+    const tmt::test::JpegOptions grey = {.colour = tmt::test::JpegColour::Grayscale, .quality = 10};
+    WriteFile(game / "huge.jpg", tmt::test::EncodeUniformJpeg(10001, 10000, {128}, grey));
+    TFProfile dialog;
+    const Editor& e = *dialog.Controls();
+    dialog.show();
+    AnswerPictures({"C:\\Games\\TuneMora\\huge.jpg"});
+    e.Button3->click();
+    EXPECT_EQ(e.iAvatar->pixmap().size(), QSize(100, 100));
+    EXPECT_TRUE(Shown().empty());
 }
 
 // The real picture dialog, driven through its widgets.
