@@ -8,6 +8,7 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
+#include "platform/qt/WindowPosition.h"
 #include "settings/GameSettings.h"
 #include "settings/IntegerText.h"
 
@@ -45,6 +46,8 @@ TFConfigure::TFConfigure(QWidget* owner)
     ui->eResW->installEventFilter(this);
     ui->eResH->installEventFilter(this);
     tmt::ui::Guarded(this, [this] { FormCreate(); });
+    adjustSize();
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFConfigure::~TFConfigure() {

@@ -240,4 +240,29 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
     }
 }
 
+TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
+    prefix.MakeGameFolder("Games/TuneMora");
+    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
+    tmt::test::FakeWine wine;
+    const auto form = Open();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    // "Run Tunemora" is the fifth stop; Return and the keypad's Enter both press it.
+    for (int i = 0; i < 4; ++i) {
+        press(Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bRun"));
+    press(Qt::Key_Return);
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(wine.WaitForStarts(2, std::chrono::seconds(10)).size(), 2u);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bExit"));
+    EXPECT_TRUE(EndsTheProgram([&] { press(Qt::Key_Return); }));
+}
+
 } // namespace

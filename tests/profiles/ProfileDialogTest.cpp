@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -262,6 +263,10 @@ TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGame
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
         EXPECT_TRUE(dialog->isSizeGripEnabled());
+        // The type box reads the description as written, with its closing blank.
+        const auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        EXPECT_TRUE(types != nullptr && types->count() == 1 &&
+                    types->currentText() == "JPEG Image File ");
         auto* preview = dialog->findChild<QLabel*>("picturePreview");
         if (preview == nullptr) {
             ADD_FAILURE() << "no preview";

@@ -9,8 +9,10 @@
 #include "tests/support/FaultInjection.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -262,6 +264,22 @@ TEST_F(ConfigureWindowTest, TheMainWindowsButtonOpensIt) {
     QTest::mouseClick(main->findChild<QPushButton*>("bConfig"), Qt::LeftButton);
     EXPECT_TRUE(opened);
     EXPECT_EQ(FConfigure, nullptr);
+}
+
+TEST_F(ConfigureWindowTest, TheFolderChooserOffersNoNewFolderAndNoFileTypes) {
+    Open();
+    const bool shown = tmt::test::WhileShown<QFileDialog>(
+        [this] { Click("bSongsDir"); },
+        [](QFileDialog& chooser) {
+            for (const char* name : {"newFolderButton", "fileTypeLabel", "fileTypeCombo"}) {
+                const auto* control = chooser.findChild<QWidget*>(name);
+                ASSERT_NE(control, nullptr) << name;
+                EXPECT_FALSE(control->isVisible()) << name;
+            }
+            EXPECT_EQ(chooser.labelText(QFileDialog::LookIn), "Select new Songs directory");
+        });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Get<QLabel>("lSongsDir")->text(), "Default");
 }
 
 } // namespace
