@@ -4,6 +4,7 @@
 #include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeWine.h"
+#include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
 
@@ -263,6 +264,19 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     press(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bExit"));
     EXPECT_TRUE(EndsTheProgram([&] { press(Qt::Key_Return); }));
+}
+
+TEST_F(MainWindowTest, VersionAndFolderAreShownAsTheCharactersTheyAre) {
+    prefix.MakeGameFolder("Games/Tune&amp;Mora");
+    prefix.WriteInstallKey(R"("C:\\Games\\Tune&amp;Mora")", R"("1.0 <i>beta</i> &lt;b&gt;")");
+    const auto form = Open();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(Label(*form, "lVersion"), "1.0 <i>beta</i> &lt;b&gt;");
+    EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Games\\Tune&amp;Mora");
+    for (const char* name : {"Label1", "lVersion", "Label2", "lDefaultDir"}) {
+        EXPECT_TRUE(tmt::test::ShowsPlainText(*form->findChild<QLabel*>(name))) << name;
+    }
 }
 
 } // namespace

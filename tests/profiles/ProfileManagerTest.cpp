@@ -4,6 +4,8 @@
 #include "platform/Random.h"
 #include "platform/qt/ModalResult.h"
 #include "profiles/ProfileStore.h"
+#include "tests/support/LabelPixels.h"
+#include "tests/support/WhileShown.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 
 #include <random>
@@ -350,6 +353,26 @@ TEST_F(ProfileManagerTest, AnEntryStaysSelectedWhateverIsClickedOrPressedInTheLi
                                }));
         EXPECT_TRUE(Shown().empty());
     }
+}
+
+TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItHas) {
+    MakeProfile("<b>Ann &amp; Co", "[profile]\r\nname=Ann\r\n");
+    OpenManager();
+    MessageBox::SetTestMode(false);
+    const bool shown = tmt::test::WhileShown<QMessageBox>(
+        [this] { Press("bDel"); },
+        [](QMessageBox& box) {
+            auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+            ASSERT_NE(label, nullptr);
+            // The lines break at blanks; joined by blanks they give the question again.
+            EXPECT_EQ(label->text().split(u'\n').join(u' '),
+                      "Sure to delete profile \"<b>Ann &amp; Co\" from HDD ? This is cannot be "
+                      "undone! Be warned !");
+            EXPECT_TRUE(tmt::test::ShowsPlainText(*label));
+        });
+    MessageBox::SetTestMode(true);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(fs::exists(profiles / "<b>Ann &amp; Co" / "profile.prf"));
 }
 
 TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
