@@ -109,7 +109,6 @@ void SetText(QMessageBox& box, const QString& text) {
         return;
     }
     // What the box needs beside the text: a text wider than the buttons shows it.
-    label->setWordWrap(false);
     box.setText(QString(200, u'M'));
     box.layout()->activate();
     const int besideText =
