@@ -395,7 +395,6 @@ TEST_F(RunSpecialWindowTest, ConfirmationShowsOneLineBreakAndWholeSwitches) {
         });
     MessageBox::SetTestMode(true);
     EXPECT_TRUE(shown);
-    EXPECT_TRUE(wine.WaitForStarts(1, 200ms).empty()) << "closing the box is no Yes";
 }
 
 } // namespace
