@@ -7,6 +7,7 @@
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
+#include "platform/qt/WindowPosition.h"
 
 TFMaintenance* FMaintenance = nullptr;
 
@@ -24,6 +25,8 @@ TFMaintenance::TFMaintenance(QWidget* owner)
             tmt::ui::GuardedSlot(this, &TFMaintenance::bClearClick));
     connect(ui->bCancel, &QPushButton::clicked, this,
             tmt::ui::GuardedSlot(this, &TFMaintenance::bCancelClick));
+    adjustSize();
+    tmt::ui::CentreOnScreen(*this);
 }
 
 TFMaintenance::~TFMaintenance() = default;

@@ -1,5 +1,6 @@
 #include "platform/JpegImage.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -12,9 +13,13 @@ namespace tmt::platform {
 
 namespace {
 
-// Far beyond any avatar or banner; refusing such a header early keeps a forged one from costing
-// gigabytes.
-constexpr std::uint64_t kMaxPixels = 100'000'000;
+// What one decoding may hold of the picture: its decoded pixels, and the whole-picture buffers
+// that libjpeg keeps for a progressive or multi-scan file (two bytes a sample, at the file's full
+// size whatever the output scale). About a 100-megapixel photo at its own size; a larger one that
+// is scaled down on decoding stays well inside, while a forged header claiming 65500 x 65500
+// is refused before anything of that size is allocated.
+constexpr std::uint64_t kMaxDecodedBytes = 600'000'000;
+constexpr std::uint64_t kBytesPerPixel = 3;
 
 // Encoders write about ten scans. A progressive file of thousands of nearly empty scans makes the
 // library walk the whole coefficient buffer once per scan: a few kilobytes that take minutes.
@@ -63,7 +68,8 @@ unsigned ScaleEighths(std::uint64_t width, std::uint64_t height, int fitWidth, i
         ++eighths;
     }
     // Enlarging serves pictures smaller than their box; a huge box must not make a huge buffer.
-    while (eighths > 8 && Scaled(width, eighths) * Scaled(height, eighths) > kMaxPixels) {
+    while (eighths > 8 &&
+           Scaled(width, eighths) * Scaled(height, eighths) * kBytesPerPixel > kMaxDecodedBytes) {
         --eighths;
     }
     return eighths;
@@ -137,9 +143,6 @@ private:
             jpeg_mem_src(&info_, source.bytes.data(), source.bytes.size());
         }
         jpeg_read_header(&info_, TRUE);
-        if (static_cast<std::uint64_t>(info_.image_width) * info_.image_height > kMaxPixels) {
-            return false;
-        }
         switch (info_.jpeg_color_space) {
         case JCS_GRAYSCALE:
         case JCS_YCbCr:
@@ -157,6 +160,15 @@ private:
         info_.scale_denom = 8;
         info_.progress = &progress_;
         jpeg_calc_output_dimensions(&info_);
+        const std::uint64_t pixelBytes =
+            static_cast<std::uint64_t>(info_.output_width) * info_.output_height * kBytesPerPixel;
+        if (pixelBytes > kMaxDecodedBytes) {
+            return false;
+        }
+        // The rest is the library's: a whole-picture buffer beyond it fails the decoding (there is
+        // no backing store) instead of being allocated. Nothing left is 1, since 0 means no limit.
+        info_.mem->max_memory_to_use =
+            static_cast<long>(std::max<std::uint64_t>(kMaxDecodedBytes - pixelBytes, 1));
         return true;
     }
 

@@ -24,7 +24,10 @@ struct RgbImage {
 // at its own size.
 //
 // Every failure gives nothing: not a JPEG, corrupt, cut short (also when only the end marker is
-// missing), a header claiming over 100 megapixels, more than 100 scans.
+// missing), more than 100 scans, or more than 600 MB held by the decoding (the pixels at the
+// output scale and libjpeg's whole-picture buffers; a progressive 100-megapixel photo at its own
+// size needs about that). The limit is on what the decoding holds, not on the header's size: a
+// larger picture loads when it is scaled down enough on decoding.
 std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth = 0,
                                    int fitHeight = 0);
 

@@ -38,9 +38,25 @@ fail() {
 # Nothing of this run may reach the user's own screen.
 unset DISPLAY
 # Large enough for the biggest window at scale 2; a fixed DPI keeps the pictures the same everywhere.
-Xvfb -displayfd 3 -screen 0 2560x2048x24 -dpi 96 -nolisten tcp 3>"$work/display" \
-    >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
+# The server takes the first free display, or the one TM_XVFB_DISPLAY names (a number), for a
+# machine where displays are shared out.
+if [ -n "${TM_XVFB_DISPLAY:-}" ]; then
+    Xvfb ":$TM_XVFB_DISPLAY" -screen 0 2560x2048x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    # The display is ready once this server answers on it.
+    for _ in $(seq 50); do
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        if DISPLAY=":$TM_XVFB_DISPLAY" xdotool getdisplaygeometry >/dev/null 2>&1; then
+            echo "$TM_XVFB_DISPLAY" >"$work/display"
+            break
+        fi
+        sleep 0.1
+    done
+else
+    Xvfb -displayfd 3 -screen 0 2560x2048x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+fi
 for _ in $(seq 50); do
     [ -s "$work/display" ] && break
     kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"

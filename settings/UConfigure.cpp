@@ -8,10 +8,15 @@
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
+#include "platform/qt/WindowPosition.h"
 #include "settings/GameSettings.h"
 #include "settings/IntegerText.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
 
 TFConfigure* FConfigure = nullptr;
 
@@ -45,6 +50,28 @@ TFConfigure::TFConfigure(QWidget* owner)
     ui->eResW->installEventFilter(this);
     ui->eResH->installEventFilter(this);
     tmt::ui::Guarded(this, [this] { FormCreate(); });
+    LimitSongsFolderHeight();
+    tmt::ui::CentreOnScreen(*this);
+}
+
+void TFConfigure::LimitSongsFolderHeight() {
+    // However long the folder, the window stays within the screen's height: the label shows what
+    // fits and ends in "...".
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    layout()->activate();
+    const int rest = height() - ui->lSongsDir->height();
+    const int room = screen->availableGeometry().height() - tmt::ui::FrameHeight(*this) - rest;
+    ui->lSongsDir->setMaximumHeight(std::max(room, ui->lSongsDir->minimumSizeHint().height()));
+}
+
+void TFConfigure::ShowSongsFolder(const QString& folder) {
+    // The window grows downwards with the folder's lines, but never past the screen's edge.
+    ui->lSongsDir->setText(folder);
+    tmt::ui::SettleLayouts(*ui->lSongsDir);
+    tmt::ui::KeepOnScreen(*this);
 }
 
 TFConfigure::~TFConfigure() {
@@ -179,10 +206,10 @@ void TFConfigure::bResetSettingsClick() {
 void TFConfigure::bSongsDirClick() {
     if (const auto folder =
             tmt::ui::ChooseFolder(this, QStringLiteral("Select new Songs directory"))) {
-        ui->lSongsDir->setText(Q(*folder));
+        ShowSongsFolder(Q(*folder));
     }
 }
 
 void TFConfigure::bSetDefSongsDirClick() {
-    ui->lSongsDir->setText(tmt::kDefaultSongsFolder);
+    ShowSongsFolder(tmt::kDefaultSongsFolder);
 }

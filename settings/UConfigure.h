@@ -37,6 +37,8 @@ private:
     void bResetSettingsClick();
     void bSongsDirClick();
     void bSetDefSongsDirClick();
+    void LimitSongsFolderHeight();
+    void ShowSongsFolder(const QString& folder);
 
     std::unique_ptr<Ui::TFConfigure> ui;
     std::unique_ptr<tmt::IniFile> Ini;

@@ -1,7 +1,10 @@
 #include "platform/qt/DesignFont.h"
 
+#include "platform/qt/GdiLineMetrics.h"
+
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 
@@ -12,8 +15,14 @@ constexpr int kDesignPointSize = 8;
 } // namespace
 
 bool UseDesignFont(const QString& folder) {
-    const QDir fonts(folder);
-    const int regular = QFontDatabase::addApplicationFont(fonts.filePath("tahoma.ttf"));
+    QFile file(QDir(folder).filePath("tahoma.ttf"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QByteArray font = file.readAll();
+    // Lines as tall as on Windows, so that no label cuts the accents off capitals.
+    UseGdiLineMetrics(font);
+    const int regular = QFontDatabase::addApplicationFontFromData(font);
     if (regular < 0) {
         return false;
     }

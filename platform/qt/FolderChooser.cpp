@@ -3,8 +3,6 @@
 #include "platform/PathMap.h"
 
 #include <QFileDialog>
-#include <QLabel>
-#include <QLayout>
 
 namespace tmt::ui {
 
@@ -24,6 +22,12 @@ std::optional<std::string> ChooseFolder(QWidget* owner, const QString& text) {
     dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog |
                       QFileDialog::ReadOnly);
     dialog.setLabelText(QFileDialog::LookIn, text);
+    // The shell's chooser offers folders only: no button for a new one, no row of file types.
+    for (const char* name : {"newFolderButton", "fileTypeLabel", "fileTypeCombo"}) {
+        if (auto* widget = dialog.findChild<QWidget*>(QString::fromLatin1(name))) {
+            widget->hide();
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

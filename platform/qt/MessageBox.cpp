@@ -1,10 +1,16 @@
 #include "platform/qt/MessageBox.h"
 
 #include "platform/qt/ApplicationTitle.h"
+#include "platform/qt/TextLines.h"
 
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
+#include <algorithm>
 #include <deque>
 
 namespace tmt::ui {
@@ -90,6 +96,27 @@ QString TitleOf(MessageBox::Kind kind) {
     return ApplicationTitle();
 }
 
+// The box's text as the user sees it: plain text, never markup, in lines broken as Windows
+// breaks them. The lines are made here, narrow enough that the box, which wraps a text wider than
+// half the screen (at most 500 pixels) by rules of its own, takes them as they are.
+void SetText(QMessageBox& box, const QString& text) {
+    box.setTextFormat(Qt::PlainText);
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const QScreen* screen =
+        box.screen() != nullptr ? box.screen() : QGuiApplication::primaryScreen();
+    if (label == nullptr || screen == nullptr) {
+        box.setText(text);
+        return;
+    }
+    // What the box needs beside the text: a text wider than the buttons shows it.
+    box.setText(QString(200, u'M'));
+    box.layout()->activate();
+    const int besideText =
+        box.layout()->totalMinimumSize().width() - label->minimumSizeHint().width();
+    const int boxLimit = std::min(screen->availableGeometry().width() / 2, 500);
+    box.setText(WrapLines(text, label->fontMetrics(), boxLimit - besideText).join(u'\n'));
+}
+
 int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QString& text,
          int buttons, int defaultButton) {
     Seam& seam = TheSeam();
@@ -103,7 +130,7 @@ int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QSt
         return answer;
     }
 
-    QMessageBox box(IconOf(kind), title, text, QMessageBox::NoButton, parent);
+    QMessageBox box(IconOf(kind), title, QString(), QMessageBox::NoButton, parent);
     QAbstractButton* escapeButton = nullptr;
     int closeResult = mrCancel;
     for (const auto button : {MessageBox::Yes, MessageBox::No, MessageBox::Ok, MessageBox::Abort}) {
@@ -122,6 +149,7 @@ int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QSt
         }
     }
     box.setEscapeButton(escapeButton);
+    SetText(box, text);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     return clicked != nullptr ? clicked->property("modalResult").toInt() : closeResult;

@@ -3,6 +3,7 @@
 #include "platform/PathMap.h"
 #include "platform/qt/JpegPixmap.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -13,8 +14,9 @@ namespace tmt::ui {
 namespace {
 
 constexpr QSize kPreviewBox(160, 160);
-// The type box shows the description alone, "JPEG Image File " with its closing blank.
 constexpr char kJpegFilter[] = "JPEG Image File (*.jpg *.jpeg)";
+// The type box shows the description alone, with its closing blank, where Qt would trim it.
+constexpr char kJpegDescription[] = "JPEG Image File ";
 
 std::function<std::optional<std::string>()>& TestAnswer() {
     static std::function<std::optional<std::string>()> answer;
@@ -52,6 +54,9 @@ std::optional<std::string> OpenPicture(QWidget* owner) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(kJpegFilter);
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        types->setItemText(0, QString::fromLatin1(kJpegDescription));
+    }
     dialog.setSizeGripEnabled(true);
     AddPreview(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

@@ -1,11 +1,14 @@
 #include "platform/qt/DesignFont.h"
+#include "platform/qt/WindowPosition.h"
 #include "tests/app/EveryWindow.h"
+#include "tests/support/LabelPixels.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLayout>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -21,6 +24,9 @@ using Param = std::tuple<std::string, Font>;
 // The main window's value labels have a fixed width and clip longer texts by design.
 const std::set<std::pair<std::string, QString>> kClippedOnPurpose = {{"TFormMain", "lVersion"},
                                                                      {"TFormMain", "lDefaultDir"}};
+
+// Labels that show a picture rather than a text.
+const std::set<QString> kPictures = {"Image1", "iAvatar"};
 
 // Every window at the scale of the run (the test runs again with QT_SCALE_FACTOR=2), both with
 // Wine's Tahoma and with the desktop's sans-serif that stands in when fonts-wine is missing.
@@ -73,6 +79,20 @@ TEST_P(ClippingTest, EveryButtonAndLabelIsAtLeastAsLargeAsItsText) {
             << needed.height() << " but has " << widget->width() << "x" << widget->height();
     }
     EXPECT_GT(checked, 1);
+}
+
+TEST_P(ClippingTest, AccentedCapitalsAreDrawnWholeInEveryLabel) {
+    QWidget& window = Open(std::get<std::string>(GetParam()));
+    // Windows without labels (the maintenance window, say) pass by having nothing to cut.
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(&window) || kPictures.contains(label->objectName())) {
+            continue;
+        }
+        label->setText(QString::fromUtf8("\u00dc\u00d6\u00c5"));
+        tmt::ui::SettleLayouts(*label);
+        EXPECT_EQ(tmt::test::RowsCutOff(*label), 0)
+            << NameOf(*label).toStdString() << " cuts off the top or bottom of its text";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, ClippingTest,

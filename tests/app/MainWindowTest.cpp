@@ -4,6 +4,7 @@
 #include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeWine.h"
+#include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
 
@@ -250,6 +251,44 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
         EXPECT_TRUE(
             EndsTheProgram([&] { QTest::mouseClick(Button(*form, "bExit"), Qt::LeftButton); }));
         MessageBox::TakeShown();
+    }
+}
+
+TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
+    prefix.MakeGameFolder("Games/TuneMora");
+    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
+    tmt::test::FakeWine wine;
+    const auto form = Open();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    // "Run Tunemora" is the fifth stop; Return and the keypad's Enter both press it.
+    for (int i = 0; i < 4; ++i) {
+        press(Qt::Key_Tab);
+    }
+    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bRun"));
+    press(Qt::Key_Return);
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(wine.WaitForStarts(2, std::chrono::seconds(10)).size(), 2u);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bExit"));
+    EXPECT_TRUE(EndsTheProgram([&] { press(Qt::Key_Return); }));
+}
+
+TEST_F(MainWindowTest, VersionAndFolderAreShownAsTheCharactersTheyAre) {
+    prefix.MakeGameFolder("Games/Tune&amp;Mora");
+    prefix.WriteInstallKey(R"("C:\\Games\\Tune&amp;Mora")", R"("1.0 <i>beta</i> &lt;b&gt;")");
+    const auto form = Open();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(Label(*form, "lVersion"), "1.0 <i>beta</i> &lt;b&gt;");
+    EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Games\\Tune&amp;Mora");
+    for (const char* name : {"Label1", "lVersion", "Label2", "lDefaultDir"}) {
+        EXPECT_TRUE(tmt::test::ShowsPlainText(*form->findChild<QLabel*>(name))) << name;
     }
 }
 

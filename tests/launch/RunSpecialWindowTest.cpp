@@ -8,13 +8,16 @@
 #include "tests/support/FakeWine.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -350,6 +353,48 @@ TEST_F(RunSpecialWindowTest, MainWindowOpensAFreshWindowEachTime) {
         EXPECT_EQ(FRunSpecial, nullptr);
     }
     EXPECT_EQ(opened, 2);
+}
+
+// The real box, as the user reads it: the line feed and carriage return make one line break, and
+// the many switches wrap at their blanks, never at a switch's dash, inside the screen.
+TEST_F(RunSpecialWindowTest, ConfirmationShowsOneLineBreakAndWholeSwitches) {
+    for (const char* group : {"rgRender", "rgRes", "rgMidiDelay", "rgWaveVol", "rgDetails"}) {
+        const QList<QRadioButton*> items = Group(group).findChildren<QRadioButton*>();
+        QTest::mouseClick(items.back(), Qt::LeftButton, {}, QPoint(6, items.back()->height() / 2));
+    }
+    for (QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    const std::string expected = " -Direct3D -1920x1080 -editmididelay500 -editwavevolume85 "
+                                 "-filtering4 -noerrors -logsongerrors -logsongwarnings -drawbgoff "
+                                 "-drawfgoff -draweffectsoff -forceclearbackground -mouseoff "
+                                 "-nobgmusic -debug -benchmark -nolimit -musicasync -newprocessor";
+    ASSERT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + expected.c_str()})
+        << "the clicks did not choose every option";
+
+    MessageBox::SetTestMode(false);
+    const bool shown = tmt::test::WhileShown<QMessageBox>(
+        [this] { QTest::mouseClick(&Button("bRun"), Qt::LeftButton); },
+        [&](QMessageBox& box) {
+            const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->wordWrap()) << "the box breaks the lines by rules of its own";
+            EXPECT_FALSE(label->text().contains(u'\r'));
+            const QStringList lines = label->text().split(u'\n');
+            ASSERT_GT(lines.size(), 2) << "the switches fit on one line of the box";
+            EXPECT_EQ(lines[0], "TuneMora will run with this parametrs:");
+            EXPECT_EQ(lines.mid(1).join(u' ').toStdString(), expected);
+            for (const QString& line : lines.mid(1)) {
+                for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    EXPECT_TRUE(word.startsWith(u'-') && !word.endsWith(u'-'))
+                        << "a switch broken apart: " << line.toStdString();
+                }
+            }
+            EXPECT_LE(box.frameGeometry().width(), box.screen()->availableGeometry().width());
+            box.reject();
+        });
+    MessageBox::SetTestMode(true);
+    EXPECT_TRUE(shown);
 }
 
 } // namespace

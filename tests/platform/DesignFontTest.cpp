@@ -1,4 +1,5 @@
 #include "platform/qt/DesignFont.h"
+#include "platform/qt/GdiLineMetrics.h"
 
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TempDir.h"
@@ -54,6 +55,59 @@ TEST_F(DesignFontTest, TahomaFromTheFolderBecomesTheApplicationFontAtEightPoints
     QFont bold = QApplication::font();
     bold.setBold(true);
     EXPECT_GT(Ink(bold), Ink(QApplication::font()) * 5 / 4);
+}
+
+// The rows above a line box of the font's height that the text, drawn into that box, inks.
+int RowsAboveTheLine(const QFont& font, const QString& text) {
+    // Measured on an image like the one drawn on, not on the screen, which may be scaled.
+    const QImage device(1, 1, QImage::Format_RGB32);
+    const QFontMetrics metrics(font, &device);
+    const int pad = metrics.height();
+    QImage image(metrics.horizontalAdvance(text) + 20, 2 * pad, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(10, pad, image.width() - 20, pad), Qt::AlignLeft | Qt::AlignTop, text);
+    painter.end();
+    int rows = 0;
+    for (int y = 0; y < pad; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                ++rows;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+TEST_F(DesignFontTest, LinesAreAsTallAsWindowsMakesThemAndHoldTheAccentsOnCapitals) {
+    ASSERT_TRUE(tmt::ui::UseDesignFont()) << "fonts-wine is not installed";
+    // Tahoma at 8 points (11 pixels), measured with GetTextMetrics under Wine: ascent 11,
+    // height 13.
+    const QFontMetrics design(QApplication::font());
+    EXPECT_EQ(design.ascent(), 11);
+    EXPECT_EQ(design.height(), 13);
+    for (const int points : {8, 12, 24}) {
+        for (const bool bold : {false, true}) {
+            SCOPED_TRACE(testing::Message() << points << " points" << (bold ? ", bold" : ""));
+            QFont font("Tahoma", points);
+            font.setBold(bold);
+            EXPECT_EQ(RowsAboveTheLine(font, QString::fromUtf8("\u00dc\u00d6\u00c5\u00c2\u00c9")),
+                      0);
+        }
+    }
+}
+
+TEST_F(DesignFontTest, BytesThatAreNoTrueTypeFontAreLeftAlone) {
+    for (const QByteArray& bytes :
+         {QByteArray(), QByteArray("not a font at all"), QByteArray("\0\1\0\0\0\x40", 6),
+          QByteArray("\0\1\0\0\0\1\0\0\0\0\0\0OS/2\0\0\0\0\0\0\0\x0c\0\0\0\x50", 28)}) {
+        QByteArray changed = bytes;
+        EXPECT_FALSE(tmt::ui::UseGdiLineMetrics(changed));
+        EXPECT_EQ(changed, bytes);
+    }
 }
 
 TEST_F(DesignFontTest, WithoutAUsableTahomaTheDesktopFontStays) {

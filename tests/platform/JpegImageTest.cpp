@@ -210,10 +210,24 @@ TEST(JpegImageTest, BadInputsFailCleanlyAndQuietly) {
     }
 }
 
-TEST(JpegImageTest, PicturesOverOneHundredMegapixelsAreRefusedEvenWhenComplete) {
+TEST(JpegImageTest, TheLimitIsOnDecodedMemoryNotOnTheHeadersSize) {
+    // Over 100 megapixels, loaded because it is scaled down on decoding.
     const JpegOptions grey = {.colour = JpegColour::Grayscale, .quality = 10};
-    EXPECT_TRUE(DecodeJpeg(AsBytes(EncodeUniformJpeg(10000, 10000, {128}, grey)), 100, 100));
-    EXPECT_FALSE(DecodeJpeg(AsBytes(EncodeUniformJpeg(10001, 10000, {128}, grey)), 100, 100));
+    const std::string huge = EncodeUniformJpeg(10001, 10000, {128}, grey);
+    const auto scaled = DecodeJpeg(AsBytes(huge), 100, 100);
+    ASSERT_TRUE(scaled.has_value());
+    EXPECT_EQ(scaled->width, 1251);
+    EXPECT_EQ(scaled->height, 1250);
+    EXPECT_EQ(PixelAt(*scaled, 600, 600), (Rgb{128, 128, 128}));
+
+    // Claims whose decoding would hold gigabytes are refused, quietly: 1.2 GB of pixels at its
+    // own size, and a progressive file's coefficients of the whole picture, which libjpeg keeps
+    // at full size whatever the output scale.
+    const std::string progressive = Quadrants(64, 48, kRgbQuadrants, {.progressive = true});
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(DecodeJpeg(AsBytes(WithDimensions(huge, 20000, 20000))).has_value());
+    EXPECT_FALSE(DecodeJpeg(AsBytes(WithDimensions(progressive, 30000, 30000)), 8, 8).has_value());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(JpegImageTest, StrayBytesBetweenMarkersOnlyWarnAndTheWarningStaysQuiet) {

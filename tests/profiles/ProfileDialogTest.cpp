@@ -1,10 +1,12 @@
 #include "tests/profiles/AvatarFiles.h"
 #include "tests/profiles/ProfileWindowTest.h"
+#include "tests/support/JpegEncoder.h"
 
 #include "platform/qt/ModalResult.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -231,6 +233,18 @@ TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
     EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), red.substr(0, red.size() / 2));
 }
 
+TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
+    const tmt::test::JpegOptions grey = {.colour = tmt::test::JpegColour::Grayscale, .quality = 10};
+    WriteFile(game / "huge.jpg", tmt::test::EncodeUniformJpeg(10001, 10000, {128}, grey));
+    TFProfile dialog;
+    const Editor& e = *dialog.Controls();
+    dialog.show();
+    AnswerPictures({"C:\\Games\\TuneMora\\huge.jpg"});
+    e.Button3->click();
+    EXPECT_EQ(e.iAvatar->pixmap().size(), QSize(100, 100));
+    EXPECT_TRUE(Shown().empty());
+}
+
 // The real picture dialog, driven through its widgets.
 TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGamesForm) {
     std::optional<std::string> picked;
@@ -249,6 +263,10 @@ TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGame
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
         EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails));
         EXPECT_TRUE(dialog->isSizeGripEnabled());
+        // The type box reads the description as written, with its closing blank.
+        const auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        EXPECT_TRUE(types != nullptr && types->count() == 1 &&
+                    types->currentText() == "JPEG Image File ");
         auto* preview = dialog->findChild<QLabel*>("picturePreview");
         if (preview == nullptr) {
             ADD_FAILURE() << "no preview";

@@ -5,6 +5,8 @@
 #include "platform/qt/ModalResult.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/FaultInjection.h"
+#include "tests/support/LabelPixels.h"
+#include "tests/support/WhileShown.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 
 #include <cerrno>
@@ -302,6 +305,76 @@ TEST_F(ProfileManagerTest, DeletionAsksWithTheFolderNameAndSelectsTheFollowingEn
     }
     EXPECT_EQ(Folders(), std::vector<QString>{order[0]});
     EXPECT_TRUE(fs::exists(profiles / order[0].toStdString() / "profile.prf"));
+}
+
+// As in a Windows list box, no click or key in the list leaves it without a selected entry, so
+// Modify and Delete always find a profile.
+TEST_F(ProfileManagerTest, AnEntryStaysSelectedWhateverIsClickedOrPressedInTheList) {
+    MakeProfile("a", "[profile]\r\nname=Ann\r\n");
+    MakeProfile("b", "[profile]\r\nname=Bob\r\n");
+    OpenManager();
+    QWidget* viewport = List().viewport();
+    const auto on = [this](int row) {
+        return List().visualItemRect(List().item(row)).center();
+    };
+    const QPoint below(10, viewport->height() - 4);
+    const struct {
+        const char* what;
+        int from;
+        std::function<void()> act;
+        int selected;
+    } cases[] = {
+        {"Ctrl+click on the selected entry", 0,
+         [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, on(0)); }, 0},
+        {"Ctrl+click on another entry", 0,
+         [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, on(1)); }, 1},
+        {"Ctrl+Space", 1, [&] { QTest::keyClick(&List(), Qt::Key_Space, Qt::ControlModifier); }, 1},
+        {"a click below the entries", 1,
+         [&] { QTest::mouseClick(viewport, Qt::LeftButton, {}, below); }, 1},
+        {"Ctrl+click below the entries", 0,
+         [&] { QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, below); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Select(c.from);
+        c.act();
+        ASSERT_EQ(Selected(), c.selected);
+        const QString name = Names()[static_cast<std::size_t>(c.selected)];
+        const QString folder = Folders()[static_cast<std::size_t>(c.selected)];
+        MessageBox::SetNextAnswer(tmt::ui::mrNo);
+        Press("bDel");
+        EXPECT_EQ(Texts(), std::vector<QString>{"Sure to delete profile \"" + folder +
+                                                "\" from HDD ? This is cannot be undone! Be "
+                                                "warned !"});
+        Select(c.from);
+        c.act();
+        EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
+                               [&](TFProfile&, Editor& e) {
+                                   EXPECT_EQ(e.eName->text(), name);
+                                   e.Button1->click();
+                               }));
+        EXPECT_TRUE(Shown().empty());
+    }
+}
+
+TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItHas) {
+    MakeProfile("<b>Ann &amp; Co", "[profile]\r\nname=Ann\r\n");
+    OpenManager();
+    MessageBox::SetTestMode(false);
+    const bool shown = tmt::test::WhileShown<QMessageBox>(
+        [this] { Press("bDel"); },
+        [](QMessageBox& box) {
+            auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+            ASSERT_NE(label, nullptr);
+            // The lines break at blanks; joined by blanks they give the question again.
+            EXPECT_EQ(label->text().split(u'\n').join(u' '),
+                      "Sure to delete profile \"<b>Ann &amp; Co\" from HDD ? This is cannot be "
+                      "undone! Be warned !");
+            EXPECT_TRUE(tmt::test::ShowsPlainText(*label));
+        });
+    MessageBox::SetTestMode(true);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(fs::exists(profiles / "<b>Ann &amp; Co" / "profile.prf"));
 }
 
 TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {

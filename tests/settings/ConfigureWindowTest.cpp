@@ -9,13 +9,17 @@
 #include "settings/GameSettings.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/GameWindowTest.h"
+#include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -304,6 +308,60 @@ TEST_F(ConfigureWindowTest, TheMainWindowsButtonOpensIt) {
     QTest::mouseClick(main->findChild<QPushButton*>("bConfig"), Qt::LeftButton);
     EXPECT_TRUE(opened);
     EXPECT_EQ(FConfigure, nullptr);
+}
+
+TEST_F(ConfigureWindowTest, TheSongsFolderIsShownAsTheCharactersItHas) {
+    Config("[Path]\r\nSongs=D:\\<b>Songs</b> &amp; more\r\n");
+    Open();
+    auto* label = Get<QLabel>("lSongsDir");
+    EXPECT_EQ(label->text(), "D:\\<b>Songs</b> &amp; more");
+    EXPECT_TRUE(tmt::test::ShowsPlainText(*label));
+}
+
+TEST_F(ConfigureWindowTest, ALongSongsFolderWrapsInsideTheWindowThatStaysOnTheScreen) {
+    Open();
+    const QSize designed = window->size();
+    const QRect screen = window->screen()->availableGeometry();
+    const QString spaced = "D:\\Music Library\\" + QString("Songs For The Game ").repeated(20);
+    const QString blankless = "Z:\\" + QString(700, u'x');
+    const QString endless = "Z:\\" + QString("very long folder name\\").repeated(400);
+    const auto* label = Get<QLabel>("lSongsDir");
+    for (const QString& folder : {spaced, blankless, endless}) {
+        SCOPED_TRACE(folder.size());
+        tmt::ui::SetFolderChooserForTesting(
+            [folder] { return std::optional(folder.toStdString()); });
+        Click("bSongsDir");
+        EXPECT_EQ(label->text(), folder);
+        EXPECT_EQ(window->width(), designed.width()) << "the window widened instead of wrapping";
+        EXPECT_GT(label->height(), 2 * label->fontMetrics().height()) << "no lines below";
+        const QRect frame = window->frameGeometry();
+        EXPECT_TRUE(frame.top() >= screen.top() && frame.bottom() <= screen.bottom())
+            << "the window stands past the screen's top or bottom edge";
+    }
+    Click("bSetDefSongsDir");
+    EXPECT_EQ(window->size(), designed);
+
+    tmt::ui::SetFolderChooserForTesting([endless] { return std::optional(endless.toStdString()); });
+    Click("bSongsDir");
+    Click("bSave");
+    EXPECT_NE(Config().find("Songs=" + endless.toStdString() + "\r\n"), std::string::npos)
+        << "the whole folder is saved, also what the label could not show";
+}
+
+TEST_F(ConfigureWindowTest, TheFolderChooserOffersNoNewFolderAndNoFileTypes) {
+    Open();
+    const bool shown = tmt::test::WhileShown<QFileDialog>(
+        [this] { Click("bSongsDir"); },
+        [](QFileDialog& chooser) {
+            for (const char* name : {"newFolderButton", "fileTypeLabel", "fileTypeCombo"}) {
+                const auto* control = chooser.findChild<QWidget*>(name);
+                ASSERT_NE(control, nullptr) << name;
+                EXPECT_FALSE(control->isVisible()) << name;
+            }
+            EXPECT_EQ(chooser.labelText(QFileDialog::LookIn), "Select new Songs directory");
+        });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Get<QLabel>("lSongsDir")->text(), "Default");
 }
 
 } // namespace

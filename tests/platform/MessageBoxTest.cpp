@@ -1,0 +1,94 @@
+#include "platform/qt/MessageBox.h"
+
+#include "platform/qt/ApplicationTitle.h"
+#include "platform/qt/DesignFont.h"
+#include "tests/support/LabelPixels.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using tmt::ui::MessageBox;
+
+// Real boxes on the screen, in the windows' own font, instead of the test seam.
+class RealMessageBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageBox::SetTestMode(false);
+        ASSERT_TRUE(tmt::ui::UseDesignFont()) << "fonts-wine is not installed";
+    }
+    void TearDown() override {
+        MessageBox::SetTestMode(true);
+        QFontDatabase::removeAllApplicationFonts();
+        QApplication::setFont(appFont_);
+    }
+
+    // Shows a box with `show` and hands it and its text label to `look`.
+    static void Look(const std::function<void()>& show,
+                     const std::function<void(QMessageBox&, QLabel&)>& look) {
+        const bool shown = tmt::test::WhileShown<QMessageBox>(show, [&](QMessageBox& box) {
+            auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            look(box, *label);
+        });
+        EXPECT_TRUE(shown);
+    }
+
+private:
+    const QFont appFont_ = QApplication::font();
+};
+
+TEST_F(RealMessageBoxTest, MarkupAndEntitiesAreShownAsTheCharactersTheyAre) {
+    const QString text = "Found in Tune&amp;Mora: version 1.0 <i>beta</i>";
+    const struct {
+        const char* kind;
+        std::function<void()> show;
+        QString shown;
+    } cases[] = {
+        // The typed boxes are the same; the profile manager's deletion question shows one.
+        {"plain", [&] { MessageBox::Plain(nullptr, text); }, text},
+        // ">" comes after "." in the character codes, so the report adds a full stop.
+        {"error report", [&] { MessageBox::ErrorReport(nullptr, text); }, text + "."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        Look(c.show, [&](QMessageBox&, QLabel& label) {
+            // Where the box is narrow the lines break at blanks; joined they give the text again.
+            EXPECT_EQ(label.text().split(u'\n').join(u' '), c.shown);
+            EXPECT_TRUE(tmt::test::ShowsPlainText(label));
+        });
+    }
+}
+
+// The box's text is laid out as a document, which is cut off at the top of its first line
+// however much room the box has around it.
+TEST_F(RealMessageBoxTest, AccentsOnCapitalsAreDrawnWhole) {
+    const QString accents = QString::fromUtf8("\u00dc\u00d6\u00c5");
+    Look([&] { MessageBox::Plain(nullptr, accents); },
+         [](QMessageBox&, QLabel& label) { EXPECT_EQ(tmt::test::RowsCutOff(label), 0); });
+    Look([&] { MessageBox::ErrorReport(nullptr, accents); },
+         [](QMessageBox&, QLabel& label) { EXPECT_EQ(tmt::test::RowsCutOff(label), 0); });
+}
+
+TEST_F(RealMessageBoxTest, ABlanklessPathWrapsWhereTheLineIsFullInsideTheScreen) {
+    const QString path = "C:\\Games\\" + QString(400, u'x') + "\\profile.prf";
+    Look([&] { MessageBox::ErrorReport(nullptr, "Unable to write to " + path); },
+         [&](QMessageBox& box, QLabel& label) {
+             const QStringList lines = label.text().split(u'\n');
+             ASSERT_GT(lines.size(), 2);
+             EXPECT_EQ(lines.first(), "Unable to write to");
+             EXPECT_EQ(lines.mid(1).join(QString()), path + ".");
+             EXPECT_LE(box.frameGeometry().width(), box.screen()->availableGeometry().width());
+         });
+}
+
+} // namespace
