@@ -2,6 +2,7 @@
 #include "ui_UChooseInstallation.h"
 
 #include "platform/qt/HandlerGuard.h"
+#include "platform/qt/PlainToolTip.h"
 #include "platform/qt/WindowPosition.h"
 
 #include <QHeaderView>
@@ -22,7 +23,7 @@ TFChooseInstallation::TFChooseInstallation(QWidget* owner,
         auto* row = new QTreeWidgetItem(ui->lvInstallations,
                                         {Q(installation.source), Q(installation.installDir),
                                          Q(installation.installVer), Q(installation.place)});
-        row->setToolTip(3, Q(installation.place));
+        row->setToolTip(3, tmt::ui::PlainToolTip(Q(installation.place)));
     }
     for (int column = 0; column < ui->lvInstallations->columnCount(); ++column) {
         ui->lvInstallations->resizeColumnToContents(column);

@@ -17,6 +17,7 @@
 #include "platform/qt/HandlerGuard.h"
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
+#include "platform/qt/PlainToolTip.h"
 #include "platform/qt/ShellExecute.h"
 #include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
@@ -171,7 +172,7 @@ void TFormMain::DiscoverInstallation() {
     if (chosen != nullptr) {
         const QString whereFound =
             Q(chosen->source) + QStringLiteral("\nPrefix: ") + Q(chosen->place);
-        ui->lDefaultDir->setToolTip(whereFound);
+        ui->lDefaultDir->setToolTip(tmt::ui::PlainToolTip(whereFound));
         ui->lDefaultDir->setAccessibleDescription(whereFound);
     }
 

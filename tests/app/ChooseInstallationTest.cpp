@@ -6,6 +6,7 @@
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/ModalResult.h"
+#include "platform/qt/PlainToolTip.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/QtPrinters.h"
@@ -117,7 +118,7 @@ TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindow
     EXPECT_EQ(directory->text(), "C:\\Games\\TuneMora");
     const QString whereFound =
         "Wine\nPrefix: " + QString::fromStdString((Home() / ".wine").string());
-    EXPECT_EQ(directory->toolTip(), whereFound);
+    EXPECT_EQ(directory->toolTip(), tmt::ui::PlainToolTip(whereFound));
     EXPECT_EQ(directory->accessibleDescription(), whereFound);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
 }

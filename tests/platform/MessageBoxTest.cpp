@@ -2,6 +2,7 @@
 
 #include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/DesignFont.h"
+#include "platform/qt/PlainToolTip.h"
 #include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WhileShown.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -89,6 +91,28 @@ TEST_F(RealMessageBoxTest, ABlanklessPathWrapsWhereTheLineIsFullInsideTheScreen)
              EXPECT_EQ(lines.mid(1).join(QString()), path + ".");
              EXPECT_LE(box.frameGeometry().width(), box.screen()->availableGeometry().width());
          });
+}
+
+} // namespace
+
+namespace {
+
+// What a tool tip shows: Qt takes text that looks like markup for markup.
+QString ShownToolTipText(const QString& toolTip) {
+    QTextDocument document;
+    if (Qt::mightBeRichText(toolTip)) {
+        document.setHtml(toolTip);
+    } else {
+        document.setPlainText(toolTip);
+    }
+    return document.toPlainText();
+}
+
+TEST(PlainToolTipTest, ShowsMarkupEntitiesAndLineBreaksAsWritten) {
+    for (const QString& text : {QStringLiteral("Steam: <b>Tune</b>Mora\nPrefix: /home/a&amp;b"),
+                                QStringLiteral("/games/1 < 2 > 0"), QStringLiteral("plain")}) {
+        EXPECT_EQ(ShownToolTipText(tmt::ui::PlainToolTip(text)), text);
+    }
 }
 
 } // namespace
