@@ -47,6 +47,8 @@ qt_options=(
     -no-feature-direct2d -no-feature-directwrite3
     -no-feature-androiddeployqt
 )
+# The SIMD code, assembled with nasm, encodes and decodes about three times as fast under Wine
+# and costs no noticeable build time.
 jpeg_options=(-DWITH_SIMD=ON -DWITH_TURBOJPEG=OFF -DENABLE_STATIC=OFF -DCMAKE_ASM_NASM_COMPILER=nasm)
 gtest_options=(-DBUILD_GMOCK=ON -DINSTALL_GTEST=ON -DBUILD_SHARED_LIBS=OFF)
 
@@ -134,15 +136,17 @@ if [ ! -f "$qt_dsc" ] || [ ! -f "$jpeg_dsc" ]; then
 fi
 step "unpacking with Debian's patches"
 mkdir -p "$work/sources"
-unpack "$qt_dsc" "$work/sources/qt6-base-$qt_version"
-unpack "$jpeg_dsc" "$work/sources/libjpeg-turbo-$jpeg_version"
+qt_source=$work/sources/qt6-base-${qt_version#*:}
+jpeg_source=$work/sources/libjpeg-turbo-${jpeg_version#*:}
+unpack "$qt_dsc" "$qt_source"
+unpack "$jpeg_dsc" "$jpeg_source"
 
 cmake_target=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" -DCMAKE_BUILD_TYPE=Release)
 
 step "building libjpeg-turbo"
 jpeg_build=$work/libjpeg-turbo-build
 rm -rf "$jpeg_build" "$work/libjpeg-turbo.log"
-run_logged "$work/libjpeg-turbo.log" cmake -S "$work/sources/libjpeg-turbo-$jpeg_version" \
+run_logged "$work/libjpeg-turbo.log" cmake -S "$jpeg_source" \
     -B "$jpeg_build" "${cmake_target[@]}" -DCMAKE_INSTALL_PREFIX="$prefix" "${jpeg_options[@]}"
 run_logged "$work/libjpeg-turbo.log" cmake --build "$jpeg_build" --parallel "$jobs"
 run_logged "$work/libjpeg-turbo.log" cmake --install "$jpeg_build" --strip
@@ -163,7 +167,7 @@ step "configuring Qt (build folder $qt_build)"
 mkdir -p "$qt_build"
 if [ ! -f "$qt_build/.configured" ]; then
     (cd "$qt_build" && run_logged "$qt_build/configure.log" \
-        "$work/sources/qt6-base-$qt_version/configure" -prefix "$prefix" "${qt_options[@]}" \
+        "$qt_source/configure" -prefix "$prefix" "${qt_options[@]}" \
         -qt-host-path /usr -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" \
         -DQT_HOST_PATH_CMAKE_DIR="$host_qt_cmake_dir")
     touch "$qt_build/.configured"
