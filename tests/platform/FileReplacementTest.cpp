@@ -67,6 +67,22 @@ TEST_F(FileReplacementTest, ReadOnlyAsWineSeesItIsNotDeleted) {
     EXPECT_TRUE(fs::is_symlink(temp.Path() / "link"));
 }
 
+TEST_F(FileReplacementTest, DeletingALinkRemovesTheLinkAndNeverWhatItPointsTo) {
+    // Wine would delete the file a link points to, wherever that lies, and refuse the others.
+    const fs::path outside = temp.Path() / "outside";
+    fs::create_directories(outside / "folder");
+    WriteFile(outside / "file", "x");
+    fs::create_symlink(outside / "file", temp.Path() / "to-file");
+    fs::create_symlink(outside / "folder", temp.Path() / "to-folder");
+    fs::create_symlink("nowhere", temp.Path() / "broken");
+    for (const char* link : {"to-file", "to-folder", "broken"}) {
+        EXPECT_TRUE(tmt::platform::DeleteFile((temp.Path() / link).string())) << link;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temp.Path() / link))) << link;
+    }
+    EXPECT_EQ(ReadFile(outside / "file"), "x");
+    EXPECT_TRUE(fs::is_directory(outside / "folder"));
+}
+
 TEST_F(FileReplacementTest, ReplacementKeepsWhatLiesBesideTheBytes) {
     WriteFile(file, "old");
     ASSERT_EQ(::setxattr(file.c_str(), "user.DOSATTRIB", "0x22", 4, 0), 0);
