@@ -17,6 +17,7 @@ using fileops::ReadResult;
 // buffer is kept between calls, so that a large file costs no fresh memory each time.
 std::string* ReadBytes(const std::filesystem::path& path, ReadResult* result = nullptr) {
     thread_local std::string bytes;
+    FinishInterruptedRewrite(path);
     const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
     if (result != nullptr) {
         *result = read;
@@ -74,6 +75,7 @@ bool WriteProfileString(std::string_view section, std::string_view key,
     const std::filesystem::path path = ToNativePath(file);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string bytes;
+        FinishInterruptedRewrite(path);
         const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
         if (read == ReadResult::Failed) {
             return false;
@@ -117,6 +119,7 @@ std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::s
     }
     const std::filesystem::path path = ToNativePath(file);
     std::string bytes;
+    FinishInterruptedRewrite(path);
     switch (fileops::ReadWholeFile(path.string(), bytes)) {
     case ReadResult::Read:
         return IniText(bytes, AnsiCodePage()).Unstorable(all);
