@@ -15,7 +15,7 @@ using fileops::ReadResult;
 
 // The whole file is read afresh for every call: the game may have changed it a moment ago. The
 // buffer is kept between calls, so that a large file costs no fresh memory each time.
-std::string* ReadBytes(const std::filesystem::path& path, ReadResult* result = nullptr) {
+std::string* ReadNativeBytes(const std::filesystem::path& path, ReadResult* result = nullptr) {
     thread_local std::string bytes;
     FinishInterruptedRewrite(path);
     const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
@@ -26,7 +26,7 @@ std::string* ReadBytes(const std::filesystem::path& path, ReadResult* result = n
 }
 
 std::string* ReadBytes(std::string_view file) {
-    return ReadBytes(ToNativePath(file));
+    return ReadNativeBytes(ToNativePath(file));
 }
 
 // Wine opens a missing file as an empty one, but only in a folder that exists; any other file it
@@ -51,7 +51,7 @@ std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file) {
     const std::filesystem::path path = ToNativePath(file);
     ReadResult read = ReadResult::Failed;
-    const std::string* bytes = ReadBytes(path, &read);
+    const std::string* bytes = ReadNativeBytes(path, &read);
     if (bytes == nullptr) {
         return IniText::DefaultAsRead(defaultValue, DefaultFormWithout(path, read));
     }
