@@ -10,9 +10,15 @@ namespace tmt::platform {
 // over its owner and group (where the process may set them), mode and extended attributes (Wine's
 // DOS attributes, POSIX ACLs). A symbolic link stays a link; its target is replaced. A file with
 // several hard links stays that one file for all of them: it is rewritten in place, after its
-// room is reserved, which a full disk cannot tear but a crash during the write could. False when
-// any step fails, and then the old file is exactly as it was.
+// room is reserved and a journal beside it holds the new contents, so that a crash during the
+// write is finished by the next read or write (FinishInterruptedRewrite). False when any step
+// fails, and then the old file is exactly as it was.
 bool ReplaceFileContents(const std::filesystem::path& nativePath, std::string_view bytes);
+
+// Finishes a rewrite in place of the file that a crash cut off, if its journal is there and its
+// writer is gone: the file then holds the new contents, unless it has been written by someone else
+// since, which stays. Every read and write of a game file calls this first.
+void FinishInterruptedRewrite(const std::filesystem::path& nativePath);
 
 enum class Replacement { Done, Failed, ChangedMeanwhile };
 

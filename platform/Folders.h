@@ -9,8 +9,8 @@ namespace tmt::platform {
 // CreateDirectoryW on a path in the game's form: makes the last component only, named as Windows
 // names it (without the dots and blanks at its end: "Jr." makes "Jr"). Fails, as Windows does,
 // when that component is a name Windows cannot hold (one of \ / : * ? " < > |, a control
-// character, a device name such as CON or LPT1), so that what the game could not open is never
-// made on the Linux side either.
+// character, a device name such as CON, "con .txt", LPT1 or CONIN$), so that what the game could
+// not open is never made on the Linux side either.
 bool CreateDirectory(std::string_view path);
 
 // RemoveDirectoryW: removes an empty folder.

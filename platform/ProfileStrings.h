@@ -12,19 +12,24 @@ namespace tmt::platform {
 // it. A file without a byte-order mark is in the ANSI code page Wine gives the game.
 
 // GetPrivateProfileStringW(section, key, default, buffer of 2048, file): the value of the first
-// line of the key in the first section of the name, up to its first NUL, without surrounding
-// blanks and one pair of enclosing quotes, at most 2047 characters; `defaultValue` when the file,
-// section or key is absent, or when that line has no "=".
+// line of the key in the first section of the name (both without the blanks around them), up to
+// its first NUL, without surrounding blanks and one pair of enclosing quotes, at most 2047 UTF-16
+// units (a character of two units that the limit would cut in half is left out whole);
+// `defaultValue` when the file, section or key is absent, or when that line has no "=". The
+// default, too, loses the spaces at its end and one pair of enclosing quotes, as Wine hands it
+// back.
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file);
 
 // GetPrivateProfileStringW with no key name: the names of the section's key lines, duplicates
-// and an empty name included, without comments and lines that have no "=".
+// included, without comments and lines that have no "=", up to the first empty name, where the
+// list the game receives ends.
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file);
 
-// WritePrivateProfileStringW: sets the key (nothing for `value` deletes it). Unlike Windows, which
-// rewrites the whole file, only the key's own line changes, is added or goes; every other byte
-// stays, and the file is replaced atomically. False when the file cannot be written, or when the
+// WritePrivateProfileStringW: sets the key (nothing for `value` deletes it). The blanks that begin
+// the section, key and value are dropped, as Wine drops them. Unlike Windows, which rewrites the
+// whole file, only the key's own line changes, is added or goes; every other byte stays, and the
+// file is replaced atomically. False when the file cannot be written, or when the
 // text holds a character the file's encoding cannot hold (where Wine would write a look-alike or
 // "?"); the file is then unchanged. A missing file is created in the ANSI code page, or as
 // UTF-16LE when the code page cannot hold the text.

@@ -26,7 +26,8 @@ public:
     std::string ReadString(std::string_view name) const;
 
 private:
-    std::optional<std::map<std::string, Value>> values_; // keyed by upper-cased value name
+    std::optional<std::map<std::string, Value>>
+        values_; // keyed by value name, upper-cased as Wine folds it
 };
 
 } // namespace tmt::platform

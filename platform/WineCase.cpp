@@ -39,6 +39,15 @@ std::u16string WineUpcased(std::string_view utf8) {
     return units;
 }
 
+std::string WineUpcasedUtf8(std::string_view utf8) {
+    std::string bytes;
+    for (const char16_t unit : WineUpcased(utf8)) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return Utf16ToUtf8(bytes, ByteOrder::LittleEndian);
+}
+
 bool EqualsIgnoringWineCase(std::string_view a, std::string_view b) {
     return a == b || WineUpcased(a) == WineUpcased(b);
 }

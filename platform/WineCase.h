@@ -17,6 +17,9 @@ std::u16string WineUpcased(std::string_view utf8);
 
 bool EqualsIgnoringWineCase(std::string_view a, std::string_view b);
 
+// The same upper-cased name again in UTF-8: names Wine takes as one give one text.
+std::string WineUpcasedUtf8(std::string_view utf8);
+
 // The order in which Wine's FindFirstFileW hands out the names of a folder: by their upper-cased
 // UTF-16 units, and names equal that way by their units as they are.
 bool ComesFirstInWineListing(std::string_view a, std::string_view b);

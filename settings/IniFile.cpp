@@ -21,12 +21,8 @@ std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key
 }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-    // The list comes as names one after another, each ended by a NUL, and ends with an empty
-    // name: an empty key name in the section ends it early.
+    // The list ends early at an empty key name, as the one the game receives does.
     for (const std::string& listed : platform::GetProfileKeys(section, fileName_)) {
-        if (listed.empty()) {
-            return false;
-        }
         if (EqualsIgnoreAsciiCase(listed, key)) {
             return true;
         }

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <optional>
@@ -126,11 +128,153 @@ Replacement CompareWithRead(const fs::path& target, std::string_view readBytes) 
     return now == readBytes ? Replacement::Done : Replacement::ChangedMeanwhile;
 }
 
+// ---- the journal of a rewrite in place ----
+//
+// A file with several hard links is rewritten where it is (see RewriteInPlace), which a crash in
+// the middle of the write would leave torn. So before the first byte changes, the new contents
+// and the old go to a journal beside the file: written under a temporary name, flushed, locked by
+// its writer, and given the journal's name only when whole. The journal goes once the file holds
+// the new bytes or the old ones again. A journal whose writer is gone (its lock can be taken) is
+// finished before the file is next read or written.
+
+constexpr std::string_view kJournalMark = "TuneMora rewrite journal 1\n";
+
+fs::path JournalOf(const fs::path& target) {
+    std::string name(1, '.');
+    name.append(target.filename().string()).append(".journal");
+    return target.parent_path() / name;
+}
+
+struct JournalContents {
+    std::string_view bytes; // what the file is to hold
+    std::string_view old;   // what it held before
+};
+
+// "<mark><new size> <old size>\n<new bytes><old bytes>"; nothing when the text is not that.
+std::optional<JournalContents> ParseJournal(std::string_view journal) {
+    if (!journal.starts_with(kJournalMark)) {
+        return std::nullopt;
+    }
+    journal.remove_prefix(kJournalMark.size());
+    const std::size_t end = journal.find('\n');
+    if (end == std::string_view::npos) {
+        return std::nullopt;
+    }
+    char* after = nullptr;
+    const std::string sizes(journal.substr(0, end));
+    const unsigned long long newSize = std::strtoull(sizes.c_str(), &after, 10);
+    const unsigned long long oldSize = std::strtoull(after, &after, 10);
+    journal.remove_prefix(end + 1);
+    if (*after != '\0' || newSize > journal.size() || journal.size() - newSize != oldSize) {
+        return std::nullopt;
+    }
+    return JournalContents{journal.substr(0, newSize), journal.substr(newSize)};
+}
+
+// Whether the file holds only what an interrupted rewrite leaves: in each place a byte of the new
+// contents or of the old, or nothing yet written in the room reserved past the old end. Anything
+// else was written by someone else since, and stays.
+bool LeftByRewrite(std::string_view now, const JournalContents& journal) {
+    if (now.size() > std::max(journal.bytes.size(), journal.old.size())) {
+        return false;
+    }
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        const bool fromNew = i < journal.bytes.size() && now[i] == journal.bytes[i];
+        const bool fromOld = i < journal.old.size() ? now[i] == journal.old[i] : now[i] == '\0';
+        if (!fromNew && !fromOld) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True when `fd` is the file that the path names at this moment.
+bool StillNamed(int fd, const fs::path& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+bool WriteInPlace(const fs::path& target, std::string_view bytes) {
+    const int fd = fileops::OpenForRewrite(target.string());
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = fileops::Reserve(fd, bytes.size()) && fileops::WriteAll(fd, bytes) &&
+                         fileops::Truncate(fd, bytes.size()) && fileops::Flush(fd);
+    return fileops::Close(fd) && written;
+}
+
+void FinishJournalOf(const fs::path& target) {
+    const fs::path journal = JournalOf(target);
+    if (::access(journal.c_str(), F_OK) != 0) {
+        return;
+    }
+    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return;
+    }
+    // A writer still at work holds the lock, and finishes its own rewrite. Once the lock is
+    // taken, the name must still be this journal: another process may have finished it meanwhile.
+    std::string text;
+    std::string now;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, journal) &&
+        fileops::ReadWholeFile(journal.string(), text) == fileops::ReadResult::Read) {
+        const auto contents = ParseJournal(text);
+        const fileops::ReadResult read = fileops::ReadWholeFile(target.string(), now);
+        // A journal that was never whole, or whose file is gone or has been written by someone
+        // else since, has nothing left to do; one whose rewrite cannot be finished now stays.
+        bool finished = !contents || read == fileops::ReadResult::Missing;
+        if (contents && read == fileops::ReadResult::Read) {
+            finished = now == contents->bytes || !LeftByRewrite(now, *contents) ||
+                       WriteInPlace(target, contents->bytes);
+        }
+        if (finished) {
+            ::unlink(journal.c_str());
+        }
+    }
+    ::close(fd);
+}
+
+// Writes the journal and gives it its name; the returned descriptor holds the lock until the
+// rewrite is over. -1 when that fails (nothing was changed), with `outcome` telling whether
+// another writer's journal stands there.
+int CommitJournal(const fs::path& target, std::string_view bytes, std::string_view old,
+                  Replacement& outcome) {
+    outcome = Replacement::Failed;
+    const std::string temporary = TemporaryNameBeside(target);
+    const int fd = fileops::CreateExclusive(temporary);
+    if (fd < 0) {
+        return -1;
+    }
+    // No one else knows the file yet, so the lock is there before anyone can look for it. The
+    // journal holds what the file holds, for its writer's eyes only.
+    const std::string sizes = std::to_string(bytes.size()) + " " + std::to_string(old.size());
+    const bool written = ::flock(fd, LOCK_EX) == 0 && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
+                         fileops::WriteAll(fd, kJournalMark) &&
+                         fileops::WriteAll(fd, sizes + "\n") && fileops::WriteAll(fd, bytes) &&
+                         fileops::WriteAll(fd, old) && fileops::Flush(fd);
+    if (written && fileops::RenameNoReplace(temporary, JournalOf(target).string())) {
+        // The journal's name must be on the disk before the file's bytes change.
+        SyncFolder(target.parent_path());
+        outcome = Replacement::Done;
+        return fd;
+    }
+    if (written && errno == EEXIST) {
+        outcome = Replacement::ChangedMeanwhile;
+    }
+    ::unlink(temporary.c_str());
+    ::close(fd);
+    return -1;
+}
+
 // A file with several hard links is one file under several names: a new file renamed over one
 // name would leave the others with the old contents. It is written where it is instead: the room
-// is reserved first, so a full disk stops it before the first byte changes, the new bytes go over
-// the old ones in one write, and a write that fails half-way puts the old bytes back. Unlike a
-// rename this is not proof against a crash in the middle of that write.
+// is reserved first, so a full disk stops it before the first byte changes, the journal is
+// committed, the new bytes go over the old ones in one write, and a write that fails half-way
+// puts the old bytes back. The journal stays only when even that fails: the next read or write
+// then makes the file whole with the new contents.
 Replacement RewriteInPlace(const fs::path& target, std::string_view bytes,
                            std::optional<std::string_view> readBytes) {
     std::string old;
@@ -146,17 +290,29 @@ Replacement RewriteInPlace(const fs::path& target, std::string_view bytes,
     }
     Replacement outcome = fileops::Reserve(fd, bytes.size()) ? CompareWithRead(target, *readBytes)
                                                              : Replacement::Failed;
+    int journal = -1;
+    if (outcome == Replacement::Done) {
+        journal = CommitJournal(target, bytes, *readBytes, outcome);
+    }
+    bool whole = true;
     if (outcome == Replacement::Done &&
         !(fileops::WriteAll(fd, bytes) && fileops::Truncate(fd, bytes.size()) &&
           fileops::Flush(fd))) {
         outcome = Replacement::Failed;
-        if (::lseek(fd, 0, SEEK_SET) == 0 && fileops::WriteAll(fd, *readBytes) &&
-            fileops::Truncate(fd, readBytes->size())) {
-            fileops::Flush(fd);
-        }
+        whole = ::lseek(fd, 0, SEEK_SET) == 0 && fileops::WriteAll(fd, *readBytes) &&
+                fileops::Truncate(fd, readBytes->size()) && fileops::Flush(fd);
     }
     if (!fileops::Close(fd)) {
         outcome = Replacement::Failed;
+    }
+    if (journal >= 0) {
+        if (whole) {
+            ::unlink(JournalOf(target).c_str());
+        }
+        ::close(journal);
+    }
+    if (outcome == Replacement::Done) {
+        RemoveAbandonedTemporaries(target);
     }
     return outcome;
 }
@@ -164,6 +320,7 @@ Replacement RewriteInPlace(const fs::path& target, std::string_view bytes,
 Replacement Replace(const fs::path& nativePath, std::string_view bytes,
                     std::optional<std::string_view> readBytes) {
     const fs::path target = FinalTarget(nativePath);
+    FinishJournalOf(target);
     // The rename would replace a read-only file as well; Windows refuses to write it, and so do we.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
         return Replacement::Failed;
@@ -202,6 +359,10 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes,
 
 } // namespace
 
+void FinishInterruptedRewrite(const fs::path& nativePath) {
+    FinishJournalOf(FinalTarget(nativePath));
+}
+
 bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
     return Replace(nativePath, bytes, std::nullopt) == Replacement::Done;
 }
@@ -212,6 +373,7 @@ Replacement ReplaceFileContentsIfUnchanged(const fs::path& nativePath, std::stri
 }
 
 bool CopyFileAtomically(const fs::path& from, const fs::path& to) {
+    FinishInterruptedRewrite(from);
     std::string bytes;
     return fileops::ReadWholeFile(from.string(), bytes) == fileops::ReadResult::Read &&
            ReplaceFileContents(to, bytes);

@@ -126,6 +126,24 @@ bool Rename(const std::string& from, const std::string& to) {
     return !Injected(Call::Rename) && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (Injected(Call::Rename)) {
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A file system without the flag: a new link is made only where no name stands.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
 bool RemoveAt(int folder, const char* name, int flags) {
     return !Injected(Call::Remove) && ::unlinkat(folder, name, flags) == 0;
 }

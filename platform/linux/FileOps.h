@@ -23,6 +23,8 @@ bool WriteAll(int fd, std::string_view bytes);
 bool Flush(int fd);
 bool Close(int fd);
 bool Rename(const std::string& from, const std::string& to);
+// A rename that fails with EEXIST instead of replacing what `to` names; counted as a Rename.
+bool RenameNoReplace(const std::string& from, const std::string& to);
 // unlinkat(2) and mkdir(2), here so that deletes and folder creation can be made to fail too.
 bool RemoveAt(int folder, const char* name, int flags);
 bool MakeFolder(const std::string& path);

@@ -41,10 +41,16 @@ std::string_view LastComponent(std::string_view path) {
     return last == std::string_view::npos ? path : path.substr(last + 1);
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, also with an extension.
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ and CONOUT$ name devices in every folder, also
+// with an extension, and with blanks before it ("con .txt").
 bool IsDeviceName(std::string_view name) {
-    const std::string base = UpperAscii(name.substr(0, name.find('.')));
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") {
+    std::string_view stem = name.substr(0, name.find_first_of(".:"));
+    while (!stem.empty() && stem.back() == ' ') {
+        stem.remove_suffix(1);
+    }
+    const std::string base = UpperAscii(stem);
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+        base == "CONOUT$") {
         return true;
     }
     return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&

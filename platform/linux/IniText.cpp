@@ -200,7 +200,10 @@ private:
 // one pair of enclosing quotes (single or double), at most 2047 UTF-16 units. When the value fills
 // the buffer the closing quote is cut off by the buffer and Wine then drops the last character
 // that did fit instead.
-std::string BufferedValue(std::string_view raw, const Codec& codec) {
+enum class Quotes { Stripped, Kept };
+
+std::string BufferedValue(std::string_view raw, const Codec& codec,
+                          Quotes quotes = Quotes::Stripped) {
     const std::string units = Utf8ToUtf16(codec.Decode(CutAtNul(raw)), ByteOrder::LittleEndian);
     const std::size_t count = units.size() / 2;
     const auto unit = [&](std::size_t i) {
@@ -210,13 +213,26 @@ std::string BufferedValue(std::string_view raw, const Codec& codec) {
     std::size_t first = 0;
     std::size_t length = count;
     bool dropLast = false;
-    if (count >= 2 && (unit(0) == u'"' || unit(0) == u'\'') && unit(count - 1) == unit(0)) {
+    if (quotes == Quotes::Stripped && count >= 2 && (unit(0) == u'"' || unit(0) == u'\'') &&
+        unit(count - 1) == unit(0)) {
         first = 1;
         length = count - 1;
         dropLast = length <= kBufferUnits;
     }
     length = std::min(length, kBufferUnits - 1);
     if (dropLast) {
+        --length;
+    }
+    // Wine's buffer may end between the two units of a character; the program never hands out
+    // half a character, so the whole character stays outside.
+    const auto isHigh = [](char16_t u) {
+        return u >= 0xD800 && u <= 0xDBFF;
+    };
+    const auto isLow = [](char16_t u) {
+        return u >= 0xDC00 && u <= 0xDFFF;
+    };
+    if (length > 0 && first + length < count && isHigh(unit(first + length - 1)) &&
+        isLow(unit(first + length))) {
         --length;
     }
     return SanitisedUtf8(Utf16ToUtf8(std::string_view(units).substr(2 * first, 2 * length),
@@ -322,9 +338,16 @@ std::vector<std::string> KeysIn(std::string_view text, const Codec& codec,
                                 std::string_view section) {
     std::vector<std::string> keys;
     ForEachKeyOfSection(text, codec, section, Asked::AsGiven, [&](const Parsed& parsed) {
-        if (parsed.value && !IsComment(parsed.name)) {
-            keys.push_back(codec.Decode(CutAtNul(parsed.name)));
+        if (!parsed.value || IsComment(parsed.name)) {
+            return false;
         }
+        const std::string_view name = CutAtNul(parsed.name);
+        // The names come one after another, each ended by a NUL, and the list by an empty name:
+        // an empty key name ends it early for every reader.
+        if (name.empty()) {
+            return true;
+        }
+        keys.push_back(codec.Decode(name));
         return false;
     });
     return keys;
@@ -377,6 +400,14 @@ auto WithReadableText(std::string_view fileBytes, const CodePage& ansi, Read rea
 }
 
 } // namespace
+
+std::string IniText::DefaultAsRead(std::string_view defaultValue, Default form) {
+    while (!defaultValue.empty() && defaultValue.back() == ' ') {
+        defaultValue.remove_suffix(1);
+    }
+    return BufferedValue(defaultValue, Codec{},
+                         form == Default::AsBuffered ? Quotes::Stripped : Quotes::Kept);
+}
 
 std::optional<std::string> IniText::ReadFrom(std::string_view fileBytes, const CodePage& ansi,
                                              std::string_view section, std::string_view key) {
@@ -513,6 +544,13 @@ std::vector<char32_t> IniText::Unstorable(std::string_view text) const {
 
 bool IniText::Write(std::string_view section, std::string_view key,
                     std::optional<std::string_view> value) {
+    // Wine drops the blanks that begin the names and the value before anything else: a key
+    // " Resolution " is the key Resolution, and a new one is written as "Resolution ".
+    section = TrimmedStart(section);
+    key = TrimmedStart(key);
+    if (value) {
+        value = TrimmedStart(*value);
+    }
     // A line end inside a name or value would split the line and plant keys of its own.
     // A NUL ends the text for the Windows functions. A key that is empty, holds "=" or begins
     // like a section header or a comment would not read back as itself.

@@ -25,7 +25,7 @@ public:
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     // What GetPrivateProfileStringW lists for the section: the names of its key lines in order,
-    // an empty name included, without comments and lines that have no "=".
+    // without comments and lines that have no "=", up to the first empty name.
     std::vector<std::string> Keys(std::string_view section) const;
 
     // The same reads straight from a file's bytes, without building the line table: the profile
@@ -34,6 +34,12 @@ public:
                                                std::string_view section, std::string_view key);
     static std::vector<std::string> KeysFrom(std::string_view fileBytes, const CodePage& ansi,
                                              std::string_view section);
+
+    // The default value as GetPrivateProfileStringW hands it over: without the spaces at its end,
+    // and, when the file could be opened or is missing from a folder that exists, read as a value
+    // is (without one pair of enclosing quotes); otherwise with its quotes.
+    enum class Default { AsBuffered, AsGiven };
+    static std::string DefaultAsRead(std::string_view defaultValue, Default form);
 
     // The characters of the text that this file's encoding cannot hold, each once.
     std::vector<char32_t> Unstorable(std::string_view text) const;

@@ -15,12 +15,27 @@ using fileops::ReadResult;
 
 // The whole file is read afresh for every call: the game may have changed it a moment ago. The
 // buffer is kept between calls, so that a large file costs no fresh memory each time.
-std::string* ReadBytes(std::string_view file) {
+std::string* ReadNativeBytes(const std::filesystem::path& path, ReadResult* result = nullptr) {
     thread_local std::string bytes;
-    if (fileops::ReadWholeFile(ToNativePath(file).string(), bytes) != ReadResult::Read) {
-        return nullptr;
+    FinishInterruptedRewrite(path);
+    const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
+    if (result != nullptr) {
+        *result = read;
     }
-    return &bytes;
+    return read == ReadResult::Read ? &bytes : nullptr;
+}
+
+std::string* ReadBytes(std::string_view file) {
+    return ReadNativeBytes(ToNativePath(file));
+}
+
+// Wine opens a missing file as an empty one, but only in a folder that exists; any other file it
+// cannot open hands the default back as it stands.
+IniText::Default DefaultFormWithout(const std::filesystem::path& path, ReadResult read) {
+    std::error_code error;
+    return read == ReadResult::Missing && std::filesystem::is_directory(path.parent_path(), error)
+               ? IniText::Default::AsBuffered
+               : IniText::Default::AsGiven;
 }
 
 // A new file is in the ANSI code page unless that cannot hold the text.
@@ -34,12 +49,16 @@ IniText NewFileFor(std::string_view text) {
 
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file) {
-    const std::string* bytes = ReadBytes(file);
+    const std::filesystem::path path = ToNativePath(file);
+    ReadResult read = ReadResult::Failed;
+    const std::string* bytes = ReadNativeBytes(path, &read);
     if (bytes == nullptr) {
-        return std::string(defaultValue);
+        return IniText::DefaultAsRead(defaultValue, DefaultFormWithout(path, read));
     }
-    return IniText::ReadFrom(*bytes, AnsiCodePage(), section, key)
-        .value_or(std::string(defaultValue));
+    if (auto value = IniText::ReadFrom(*bytes, AnsiCodePage(), section, key)) {
+        return std::move(*value);
+    }
+    return IniText::DefaultAsRead(defaultValue, IniText::Default::AsBuffered);
 }
 
 std::vector<std::string> GetProfileKeys(std::string_view section, std::string_view file) {
@@ -56,6 +75,7 @@ bool WriteProfileString(std::string_view section, std::string_view key,
     const std::filesystem::path path = ToNativePath(file);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string bytes;
+        FinishInterruptedRewrite(path);
         const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
         if (read == ReadResult::Failed) {
             return false;
@@ -99,6 +119,7 @@ std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::s
     }
     const std::filesystem::path path = ToNativePath(file);
     std::string bytes;
+    FinishInterruptedRewrite(path);
     switch (fileops::ReadWholeFile(path.string(), bytes)) {
     case ReadResult::Read:
         return IniText(bytes, AnsiCodePage()).Unstorable(all);

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 #include "platform/Text.h"
+#include "platform/WineCase.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/PrefixRegistry.h"
 
@@ -19,14 +20,14 @@ void Registry::CloseKey() {
 }
 
 bool Registry::ValueExists(std::string_view name) const {
-    return values_ && values_->count(UpperAscii(name)) > 0;
+    return values_ && values_->count(WineUpcasedUtf8(name)) > 0;
 }
 
 std::string Registry::ReadString(std::string_view name) const {
     if (!values_) {
         return "";
     }
-    const auto found = values_->find(UpperAscii(name));
+    const auto found = values_->find(WineUpcasedUtf8(name));
     if (found == values_->end()) {
         return "";
     }

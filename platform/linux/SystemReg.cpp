@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "platform/TextEncoding.h"
+#include "platform/WineCase.h"
 
 #include <cstdint>
 
@@ -250,11 +251,21 @@ std::string NormalisedKeyPath(std::string_view path) {
     if (!normalised.empty() && normalised.back() == '\\') {
         normalised.pop_back();
     }
-    return UpperAscii(normalised);
+    return WineUpcasedUtf8(normalised);
 }
 
-// Whether a section line names the wanted key. Most lines hold no escape but the doubled
-// backslash, so they are compared as they stand; only others are decoded first.
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether a section line names the wanted key. Most lines hold only ASCII and no escape but the
+// doubled backslash, so they are compared as they stand; only others are decoded and folded as
+// Wine folds letter case first.
 bool SectionNames(std::string_view line, const std::string& wanted,
                   const std::string& wantedEscaped) {
     const std::size_t close = line.find(']');
@@ -269,7 +280,7 @@ bool SectionNames(std::string_view line, const std::string& wanted,
             ++i;
         }
     }
-    if (plain) {
+    if (plain && IsAscii(raw)) {
         return EqualsIgnoreAsciiCase(raw, wantedEscaped);
     }
     std::size_t inName = 1;
@@ -328,7 +339,7 @@ std::optional<std::map<std::string, Registry::Value>> FindKeyValues(std::string_
                 continue;
             }
             const std::string data = DataWithContinuations(content, at, line.substr(inLine + 1));
-            values.try_emplace(UpperAscii(valueName), ReadData(data));
+            values.try_emplace(WineUpcasedUtf8(valueName), ReadData(data));
         }
         return values;
     }

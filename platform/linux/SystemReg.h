@@ -16,8 +16,8 @@ namespace tmt::platform {
 bool IsWin32Prefix(std::string_view content);
 
 // The values of the section whose key path (backslash-separated, without the escaping of the
-// file) equals `keyPath` without regard to case, keyed by upper-cased value name; nothing when no
-// such section exists. Malformed lines are skipped.
+// file) equals `keyPath` without regard to case, keyed by value name upper-cased as Wine folds it
+// (WineUpcasedUtf8); nothing when no such section exists. Malformed lines are skipped.
 std::optional<std::map<std::string, Registry::Value>> FindKeyValues(std::string_view content,
                                                                     std::string_view keyPath);
 

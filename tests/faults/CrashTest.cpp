@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +125,83 @@ TEST_F(CrashDuringWrite, IniKeyWritesAndDeletes) {
 
     work(1);
     EXPECT_EQ(TemporariesIn(game), 0) << "abandoned temporary files are cleared";
+}
+
+// A config.ini with a second name elsewhere is rewritten in place. Each kill lands at a random
+// moment after the child has committed a rewrite's journal, while it writes the file in place;
+// the next read must find the old or the new contents under both names, one file still.
+TEST_F(CrashDuringWrite, HardLinkedIniWrites) {
+    const fs::path config = game / "config.ini";
+    const fs::path backup = game.parent_path() / "config-backup.ini";
+    const std::string tail = "[Other]\r\n" + std::string(1000000, 'x') + "=1\r\n";
+    const std::string with = "[Graphics]\r\nScreens=1\r\n" + tail;
+    const std::string without = "[Graphics]\r\n" + tail;
+    const auto inode = [](const fs::path& path) {
+        struct stat info {};
+        ::stat(path.c_str(), &info);
+        return std::pair(info.st_ino, info.st_nlink);
+    };
+    std::mt19937 random(20261209);
+    const int kills = KillsPerOperation();
+    int corrupt = 0;
+    for (int i = 0; i < kills; ++i) {
+        fs::remove(config);
+        fs::remove(backup);
+        WriteFile(config, with);
+        fs::create_hard_link(config, backup);
+        int rewriting[2];
+        ASSERT_EQ(::pipe(rewriting), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The journal is given its name by the one rename of a rewrite in place; the next
+            // write is the one over the file's bytes, which the parent is told of.
+            bool journal = false;
+            const tmt::test::CallCounter tell([&](tmt::test::Call call) {
+                if (call == tmt::test::Call::Rename) {
+                    journal = true;
+                } else if (journal && call == tmt::test::Call::Write) {
+                    journal = false;
+                    if (::write(rewriting[1], "w", 1) != 1) {
+                        ::_exit(2);
+                    }
+                }
+            });
+            try {
+                for (int round = 0;; ++round) {
+                    tmt::IniFile ini(config.string());
+                    if (round % 2 == 0) {
+                        ini.DeleteKey("Graphics", "Screens");
+                    } else {
+                        ini.WriteInteger("Graphics", "Screens", 1);
+                    }
+                }
+            } catch (...) {
+                ::_exit(3);
+            }
+        }
+        // A child that ends before it gets there closes the pipe, and the read fails.
+        ::close(rewriting[1]);
+        char signal = 0;
+        for (std::uint32_t round = random() % 2; round < 2; ++round) {
+            ASSERT_EQ(::read(rewriting[0], &signal, 1), 1);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 500));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(rewriting[0]);
+
+        (void)tmt::IniFile(config.string()).ReadString("Graphics", "Screens", "");
+        const bool whole = ContentOf(config) == with || ContentOf(config) == without;
+        const bool oneFile = inode(config) == inode(backup) && inode(config).second == 2;
+        corrupt += whole && oneFile && !fs::exists(game / ".config.ini.journal") ? 0 : 1;
+    }
+    std::printf("[ crashes  ] hard-linked INI write: %d kills, %d corrupted\n", kills, corrupt);
+    EXPECT_EQ(corrupt, 0);
+
+    tmt::IniFile(config.string()).WriteInteger("Graphics", "Screens", 3);
+    EXPECT_EQ(TemporariesIn(game), 0) << "journals cut off while written are cleared";
 }
 
 TEST_F(CrashDuringWrite, ConfigurationSave) {

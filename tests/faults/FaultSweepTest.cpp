@@ -8,6 +8,7 @@
 #include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -82,6 +83,41 @@ TEST_F(FaultSweep, IniWritesAndDeletesKeepTheOldFileInEveryEncoding) {
                 EXPECT_EQ(TemporariesIn(game), 0);
             });
     }
+}
+
+// A file with a second name is rewritten in place behind a journal; every failing call must leave
+// the old bytes under both names, one file still, and no journal.
+TEST_F(FaultSweep, HardLinkedIniWriteKeepsTheOldFileAndLeavesNoJournal) {
+    const fs::path config = game / "config.ini";
+    const fs::path backup = game / "Backup" / "config.ini";
+    const std::string old = "[Graphics]\r\nVSync=On\r\nScreens=1\r\n" + std::string(5000, ';');
+    const auto sameFile = [&] {
+        struct stat a {};
+        struct stat b {};
+        return ::stat(config.c_str(), &a) == 0 && ::stat(backup.c_str(), &b) == 0 &&
+               a.st_ino == b.st_ino && a.st_nlink == 2;
+    };
+    tmt::IniFile ini(config.string());
+    SweepEveryCall(
+        "hard-linked INI write",
+        [&] {
+            fs::remove_all(game / "Backup");
+            WriteFile(config, old);
+            fs::create_directories(game / "Backup");
+            fs::create_hard_link(config, backup);
+        },
+        [&] { return tmt::test::ErrorOf([&] { ini.WriteInteger("Graphics", "Screens", 2); }); },
+        [&](const std::optional<Fault>& fault, const std::string& reported) {
+            if (fault) {
+                EXPECT_EQ(reported, "Unable to write to " + config.string());
+                EXPECT_EQ(ReadFile(backup), old);
+            } else {
+                EXPECT_EQ(reported, "");
+                EXPECT_NE(ReadFile(backup).find("Screens=2"), std::string::npos);
+            }
+            EXPECT_TRUE(sameFile());
+            EXPECT_EQ(TemporariesIn(game), 0) << "no journal or temporary file is left";
+        });
 }
 
 TEST_F(FaultSweep, AvatarCopyKeepsTheOldPicture) {

@@ -1,15 +1,20 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
+#include "platform/ProfileStrings.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/TempDir.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -65,6 +70,22 @@ TEST_F(FileReplacementTest, ReadOnlyAsWineSeesItIsNotDeleted) {
     fs::create_symlink("target", temp.Path() / "link");
     EXPECT_FALSE(tmt::platform::DeleteFile((temp.Path() / "link").string()));
     EXPECT_TRUE(fs::is_symlink(temp.Path() / "link"));
+}
+
+TEST_F(FileReplacementTest, DeletingALinkRemovesTheLinkAndNeverWhatItPointsTo) {
+    // Wine would delete the file a link points to, wherever that lies, and refuse the others.
+    const fs::path outside = temp.Path() / "outside";
+    fs::create_directories(outside / "folder");
+    WriteFile(outside / "file", "x");
+    fs::create_symlink(outside / "file", temp.Path() / "to-file");
+    fs::create_symlink(outside / "folder", temp.Path() / "to-folder");
+    fs::create_symlink("nowhere", temp.Path() / "broken");
+    for (const char* link : {"to-file", "to-folder", "broken"}) {
+        EXPECT_TRUE(tmt::platform::DeleteFile((temp.Path() / link).string())) << link;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temp.Path() / link))) << link;
+    }
+    EXPECT_EQ(ReadFile(outside / "file"), "x");
+    EXPECT_TRUE(fs::is_directory(outside / "folder"));
 }
 
 TEST_F(FileReplacementTest, ReplacementKeepsWhatLiesBesideTheBytes) {
@@ -127,12 +148,100 @@ TEST_F(FileReplacementTest, AHardLinkedFileKeepsItsOldBytesWhenTheWriteFails) {
     const std::string old = "[S]\r\nk=1\r\nlong=" + std::string(100, 'x') + "\r\n";
     WriteFile(file, old);
     fs::create_hard_link(file, temp.Path() / "other.ini");
-    for (int n = 1; n <= 3; ++n) {
-        // The reservation, the write and the truncation are the three writing calls.
+    int writes = 0;
+    {
+        const tmt::test::CallCounter counter;
+        ASSERT_TRUE(tmt::platform::ReplaceFileContents(file, old));
+        writes = counter.Count(tmt::platform::fileops::Call::Write);
+    }
+    // The reservation, the journal's, the write in place and the truncation.
+    ASSERT_GE(writes, 4);
+    for (int n = 1; n <= writes; ++n) {
         const tmt::test::FailNthCall fault(tmt::platform::fileops::Call::Write, n, ENOSPC);
         EXPECT_FALSE(tmt::platform::ReplaceFileContents(file, "[S]\r\nk=2\r\n")) << n;
         EXPECT_EQ(ReadFile(temp.Path() / "other.ini"), old) << n;
+        EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2)
+            << "no journal or temporary file stays: " << n;
     }
+}
+
+// A rewrite in place cut off by a crash: a child starts the rewrite and dies once its journal
+// stands, before the first byte of the file changes.
+class InterruptedRewriteTest : public FileReplacementTest {
+protected:
+    void SetUp() override {
+        WriteFile(file, kOld);
+        fs::create_hard_link(file, other);
+        inode = Stat(file).st_ino;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool committed = false;
+            const tmt::test::CallCounter dieAfterTheJournal([&](tmt::platform::fileops::Call c) {
+                if (c == tmt::platform::fileops::Call::Rename) {
+                    committed = true;
+                } else if (committed && c == tmt::platform::fileops::Call::Write) {
+                    ::_exit(0);
+                }
+            });
+            tmt::platform::ReplaceFileContents(file, kNew);
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_EQ(WEXITSTATUS(status), 0) << "the child died where it should";
+        ASSERT_TRUE(fs::exists(Journal()));
+        ASSERT_EQ(ReadFile(file), kOld);
+    }
+
+    fs::path Journal() const { return temp.Path() / ".config.ini.journal"; }
+
+    // Every name still the one file, and nothing beside them.
+    void ExpectOneFileHolding(const std::string& bytes) const {
+        EXPECT_EQ(ReadFile(file), bytes);
+        EXPECT_EQ(Stat(other).st_ino, inode);
+        EXPECT_EQ(Stat(file).st_ino, inode);
+        EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2);
+    }
+
+    const std::string kOld = "[S]\r\nk=1\r\nlong=" + std::string(5000, 'o') + "\r\n";
+    const std::string kNew = "[S]\r\nk=2\r\nlong=" + std::string(3000, 'n') + "\r\n";
+    fs::path other = temp.Path() / "other.ini";
+    ino_t inode = 0;
+};
+
+TEST_F(InterruptedRewriteTest, TheNextReadFinishesIt) {
+    EXPECT_EQ(tmt::platform::GetProfileString("S", "k", "", file.string()), "2");
+    ExpectOneFileHolding(kNew);
+}
+
+TEST_F(InterruptedRewriteTest, AFileTornHalfWayIsFinished) {
+    // As a crash in the middle of the write leaves it: the first part new, the rest old.
+    std::fstream(file, std::ios::binary | std::ios::in | std::ios::out) << kNew.substr(0, 2000);
+    ASSERT_EQ(ReadFile(file), kNew.substr(0, 2000) + kOld.substr(2000));
+    EXPECT_TRUE(tmt::platform::ReplaceFileContents(file, kNew + "more"))
+        << "a write finishes it first, too";
+    ExpectOneFileHolding(kNew + "more");
+}
+
+TEST_F(InterruptedRewriteTest, ContentsSomeoneElseWroteSinceStay) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "[S]\r\nthe game wrote this\r\n";
+    tmt::platform::FinishInterruptedRewrite(file);
+    ExpectOneFileHolding("[S]\r\nthe game wrote this\r\n");
+}
+
+TEST_F(InterruptedRewriteTest, AJournalWhoseWriterStillRunsIsLeftToIt) {
+    const int held = ::open(Journal().c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    tmt::platform::FinishInterruptedRewrite(file);
+    EXPECT_EQ(ReadFile(file), kOld);
+    EXPECT_TRUE(fs::exists(Journal()));
+    EXPECT_FALSE(tmt::platform::ReplaceFileContents(file, "mine"))
+        << "no second rewrite starts while one is under way";
+    ::close(held);
+    tmt::platform::FinishInterruptedRewrite(file);
+    ExpectOneFileHolding(kNew);
 }
 
 } // namespace

@@ -35,15 +35,17 @@ protected:
 };
 
 TEST_F(FoldersTest, NamesWindowsCannotHoldAreNeverMade) {
-    const std::string refused[] = {"a:b", "a*b",     "a?b",   "a\"b",     "a<b",
-                                   "a>b", "a|b",     "tab\t", "nl\nx",    "...",
-                                   "CON", "nul.txt", "Lpt1",  "com9.jpg", " . "};
+    const std::string refused[] = {"a:b",      "a*b",     "a?b",     "a\"b",     "a<b",
+                                   "a>b",      "a|b",     "tab\t",   "nl\nx",    "...",
+                                   "CON",      "nul.txt", "Lpt1",    "com9.jpg", " . ",
+                                   "con .txt", "CONIN$",  "conout$", "aux  .x.y"};
     for (const std::string& name : refused) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(tmt::platform::CreateDirectory(Native(name)));
         EXPECT_FALSE(fs::exists(temp.Path() / name));
     }
-    const std::string accepted[] = {" lead", "a.b", "COM0", "LPT", "Mü ñ", ".dot", "CONSOLE"};
+    const std::string accepted[] = {" lead", "a.b",     "COM0",   "LPT",      "Mü ñ",
+                                    ".dot",  "CONSOLE", "clock$", " con.txt", "conin"};
     for (const std::string& name : accepted) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(tmt::platform::CreateDirectory(Native(name)));

@@ -60,6 +60,24 @@ TEST_F(RegistryTest, KeyPathsMatchWithoutCaseAndWithDoubledSeparators) {
     EXPECT_FALSE(registry.OpenKey("Software\\TuneMora\\Sub"));
 }
 
+TEST_F(RegistryTest, EveryLetterWineFoldsMatchesInOtherCase) {
+    // Wine finds names in another letter case by its own table, beyond a to z. The file spells
+    // them as Wine writes them (\x escapes), or in raw UTF-8 as older prefixes have them.
+    prefix.WriteSystemReg(std::string(kHeader) +
+                          "#arch=win32\n[Software\\\\\\xc4rger\\\\\\x65e5] 1\n"
+                          "\"N\\xe4me\"=\"latin\"\n\"\\x416\"=\"cyrillic\"\n"
+                          "\"\u00c9t\u00e9\"=\"raw\"\n");
+    ASSERT_TRUE(registry.OpenKey("SOFTWARE\\\u00e4RGER\\\u65e5"));
+    EXPECT_EQ(registry.ReadString("n\u00c4ME"), "latin");
+    EXPECT_EQ(registry.ReadString("\u0436"), "cyrillic");
+    EXPECT_TRUE(registry.ValueExists("\u00c9T\u00c9"));
+    EXPECT_FALSE(registry.ValueExists("\u00c9te")) << "a letter with an accent is another letter";
+
+    prefix.WriteSystemReg(std::string(kHeader) + "#arch=win32\n[\u00c4rger] 1\n\"A\"=\"1\"\n");
+    EXPECT_TRUE(registry.OpenKey("\u00e4rger"));
+    EXPECT_FALSE(registry.OpenKey("arger"));
+}
+
 TEST_F(RegistryTest, AbsentFileOrKeyDoesNotOpen) {
     EXPECT_FALSE(registry.OpenKey("SOFTWARE\\\\TuneMora")) << "no system.reg";
     EXPECT_FALSE(

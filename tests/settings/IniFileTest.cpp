@@ -73,6 +73,45 @@ TEST_F(IniFileTest, ValuesAreCutAt2047Characters) {
     }
 }
 
+TEST_F(IniFileTest, ACharacterTheLimitWouldCutInHalfIsLeftOutWhole) {
+    // Wine's buffer of 2048 units ends between the two units of the emoji in "b"; it would hand
+    // out the first of them.
+    const std::string emoji = "\xF0\x9F\x98\x80";
+    const IniFile ini = WithContent("\xEF\xBB\xBF[S]\r\na=" + std::string(2045, 'x') + emoji +
+                                    "\r\nb=" + std::string(2046, 'x') + emoji + "\r\nq=\"" +
+                                    std::string(2045, 'x') + emoji + "\"\r\n");
+    EXPECT_EQ(ini.ReadString("S", "a", ""), std::string(2045, 'x') + emoji);
+    EXPECT_EQ(ini.ReadString("S", "b", ""), std::string(2046, 'x'));
+    EXPECT_EQ(ini.ReadString("S", "q", ""), std::string(2045, 'x'))
+        << "the closing quote cut off, Wine drops the last unit that did fit";
+}
+
+TEST_F(IniFileTest, TheDefaultComesBackAsWineHandsItBack) {
+    const IniFile ini = WithContent("[S]\r\nk=1\r\n");
+    const std::pair<const char*, const char*> defaults[] = {
+        {"  spaced  ", "  spaced"}, {"\"quoted\"  ", "quoted"}, {"'q'", "q"},
+        {"\"open", "\"open"},       {"tab\t", "tab\t"},         {"", ""},
+    };
+    for (const auto& [given, returned] : defaults) {
+        EXPECT_EQ(ini.ReadString("S", "missing", given), returned) << given;
+        EXPECT_EQ(ini.ReadString("Missing", "k", given), returned) << given;
+    }
+    EXPECT_EQ(IniFile((folder.Path() / "none.ini").string()).ReadString("S", "k", "'q' "), "q")
+        << "a missing file reads as an empty one";
+    EXPECT_EQ(IniFile((folder.Path() / "no" / "x.ini").string()).ReadString("S", "k", "'q' "),
+              "'q'")
+        << "a file in a missing folder cannot be opened: the quotes stay";
+    EXPECT_EQ(IniFile(folder.Path().string()).ReadString("S", "k", "'q' "), "'q'");
+}
+
+TEST_F(IniFileTest, WritesDropTheBlanksThatBeginNamesAndValues) {
+    IniFile ini = WithContent("[Graphics]\r\nResolution=800x600\r\n");
+    ini.WriteString(" Graphics ", " Resolution ", "  blanks around  ");
+    ini.WriteString("\tNew ", " key ", " \tv");
+    EXPECT_EQ(ReadFile(path), "[Graphics]\r\nResolution=blanks around  \r\n[New ]\r\nkey =v\r\n");
+    EXPECT_EQ(ini.ReadString("new", "KEY", "d"), "v");
+}
+
 TEST_F(IniFileTest, ValuesAndNamesReadAsWineReadsThem) {
     // What GetPrivateProfileStringW returned under Wine 8 for these lines.
     const IniFile ini = WithContent(Bytes("[S]\r\n"
@@ -113,16 +152,17 @@ TEST_F(IniFileTest, ValuesAndNamesReadAsWineReadsThem) {
 }
 
 TEST_F(IniFileTest, AnEmptyKeyNameEndsTheKeyListAsWineListsIt) {
-    // Wine lists a line "=x" as an empty name; a list of names that ends at the first empty one
-    // then holds nothing after it, so ValueExists finds only the keys before it.
+    // Wine lists a line "=x" as an empty name; the list of names the game receives ends at the
+    // first empty one, so nothing after it is listed and ValueExists finds only the keys before.
     IniFile ini = WithContent("[S]\r\n"
+                              "; comment=1\r\n"
                               "before=1\r\n"
+                              "novalue\r\n"
                               "=x\r\n"
                               "= y\r\n"
                               "after=2\r\n");
     EXPECT_EQ(tmt::platform::GetProfileKeys("S", ini.FileName()),
-              (std::vector<std::string>{"before", "", "after"}))
-        << "a run of empty names is listed once";
+              (std::vector<std::string>{"before"}));
     EXPECT_TRUE(ini.ValueExists("S", "before"));
     EXPECT_FALSE(ini.ValueExists("S", "after"));
     EXPECT_EQ(ini.ReadString("S", "after", "d"), "2") << "reading by name still finds it";

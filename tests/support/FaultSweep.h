@@ -58,11 +58,12 @@ std::set<std::optional<std::string>> ContentsDuring(const std::filesystem::path&
     return contents;
 }
 
-// Temporary files of replacements left in a folder.
+// Temporary files of replacements, and journals of rewrites in place, left in a folder.
 inline int TemporariesIn(const std::filesystem::path& folder) {
     int found = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        found += entry.path().filename().string().find(".tmp-") != std::string::npos ? 1 : 0;
+        const std::string name = entry.path().filename().string();
+        found += name.find(".tmp-") != std::string::npos || name.ends_with(".journal") ? 1 : 0;
     }
     return found;
 }

@@ -1,5 +1,8 @@
 #include "tests/wine/Compare.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace tmt::wine {
 
 namespace {
@@ -32,6 +35,70 @@ std::string Shown(const std::optional<std::string>& bytes) {
 
 bool RefusedUnchanged(const WriteRun& run) {
     return run.ours != "ok" && run.oursFile == run.before;
+}
+
+// A result's text in pieces: "\\", each "\u{hex}" or "\x{hex}" escape, and each other byte.
+std::vector<std::string_view> ResultPieces(std::string_view result) {
+    std::vector<std::string_view> pieces;
+    for (std::size_t at = 0; at < result.size();) {
+        std::size_t length = 1;
+        if (result[at] == '\\' && at + 1 < result.size()) {
+            const std::size_t close = result.find('}', at);
+            const bool braced = at + 2 < result.size() && result[at + 2] == '{' &&
+                                (result[at + 1] == 'u' || result[at + 1] == 'x');
+            length = braced && close != std::string_view::npos ? close + 1 - at : 2;
+        }
+        pieces.push_back(result.substr(at, length));
+        at += length;
+    }
+    return pieces;
+}
+
+// The code unit a "\u{hex}" piece stands for when it is a surrogate; 0 otherwise.
+unsigned SurrogateOf(std::string_view piece) {
+    if (!piece.starts_with("\\u{")) {
+        return 0;
+    }
+    const unsigned value = static_cast<unsigned>(
+        std::strtoul(std::string(piece.substr(3, piece.size() - 4)).c_str(), nullptr, 16));
+    return value >= 0xD800 && value <= 0xDFFF ? value : 0;
+}
+
+// Wine's value ends with the first unit of a character whose second the buffer cut off, and ours
+// is the same value without it.
+bool CutBeforePair(const std::string& ours, const std::string& wine) {
+    const std::vector<std::string_view> pieces = ResultPieces(wine);
+    if (pieces.empty() || SurrogateOf(pieces.back()) < 0xD800 ||
+        SurrogateOf(pieces.back()) > 0xDBFF) {
+        return false;
+    }
+    return ours == wine.substr(0, wine.size() - pieces.back().size());
+}
+
+// Wine's text holds lone surrogates, and ours is the same text with U+FFFD for each of them.
+bool SurrogatesReplaced(const std::string& ours, const std::string& wine) {
+    std::string replaced;
+    bool any = false;
+    for (const std::string_view piece : ResultPieces(wine)) {
+        if (SurrogateOf(piece) != 0) {
+            replaced += "\xEF\xBF\xBD";
+            any = true;
+        } else {
+            replaced += piece;
+        }
+    }
+    return any && ours == replaced;
+}
+
+// A character that Windows never lets a file or folder name hold.
+bool HasRefusedNameCharacter(std::string_view name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view(":*?\"<>|").find(c) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -130,10 +197,57 @@ Verdict CompareResult(const Case& c, const std::string& ours, const std::string&
     if (ours == wine) {
         return {};
     }
+    const std::string detail = "ours " + ours + " | Wine " + wine;
     if (narrowNames) {
-        return {Verdict::Mend, "names-outside-utf8-locale", "ours " + ours + " | Wine " + wine};
+        return {Verdict::Mend, "names-outside-utf8-locale", detail};
     }
-    return Differ(c.operation, "ours " + ours + " | Wine " + wine);
+    if (c.operation == "read" && CutBeforePair(ours, wine)) {
+        return {Verdict::Mend, "value-cut-before-pair", detail};
+    }
+    if ((c.operation == "read" || c.operation == "keys" || c.operation == "regget") &&
+        SurrogatesReplaced(ours, wine)) {
+        return {Verdict::Mend, "lone-surrogate-as-replacement", detail};
+    }
+    return Differ(c.operation, detail);
+}
+
+std::string ShownEntries(const std::vector<std::string>& entries) {
+    std::string out;
+    for (const std::string& entry : entries) {
+        out += (out.empty() ? "" : "|") + entry;
+    }
+    return "[" + out + "]";
+}
+
+Verdict CompareFolderChange(const FolderRun& run, bool narrowNames) {
+    if (run.ours == run.wine && run.oursAfter == run.wineAfter) {
+        return {};
+    }
+    const std::string detail = "ours " + run.ours + " " + ShownEntries(run.oursAfter) + " | Wine " +
+                               run.wine + " " + ShownEntries(run.wineAfter);
+    if (narrowNames) {
+        return {Verdict::Mend, "names-outside-utf8-locale", detail};
+    }
+    const std::string& operation = run.change.operation;
+    const bool refusedUnchanged = run.ours == "fail" && run.oursAfter == run.before;
+    if (operation == "mkdir" && refusedUnchanged && run.wine == "ok") {
+        if (run.wineAfter == run.before) {
+            return {Verdict::Mend, "mkdir-success-without-folder", detail};
+        }
+        const std::string_view name = run.entry;
+        if (HasRefusedNameCharacter(name.substr(name.find_last_of('/') + 1))) {
+            return {Verdict::Mend, "mkdir-refuses-invalid-name", detail};
+        }
+    }
+    if (operation == "delete" && run.ours == "ok" &&
+        std::count(run.before.begin(), run.before.end(), run.entry + "@") == 1) {
+        std::vector<std::string> linkGone = run.before;
+        std::erase(linkGone, run.entry + "@");
+        if (run.oursAfter == linkGone) {
+            return {Verdict::Mend, "delete-removes-link-only", detail};
+        }
+    }
+    return Differ(operation, detail);
 }
 
 std::map<std::string, std::string> ReadMends(std::string_view text) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tmt::wine {
 
@@ -62,9 +63,32 @@ struct WriteRun {
 Verdict CompareWrite(const WriteRun& run);
 
 // Reads, key lists, listings, registry values and the rest: the texts must be equal. `narrowNames`
-// says that the case touches non-ASCII names in a locale where Wine cannot hold them.
+// says that the case touches non-ASCII names in a locale where Wine cannot hold them. The decided
+// mends: a value that Wine cuts between the two units of a character ends before that character
+// in ours; a lone surrogate that Wine hands out in a value is U+FFFD in ours (its texts are UTF-8).
 Verdict CompareResult(const Case& c, const std::string& ours, const std::string& wine,
                       bool narrowNames);
+
+// A folder made or a file deleted: each side's result, and what the case's own folder holds
+// (names relative to it, sorted, "name/" for a folder and "name@" for a symbolic link) before
+// the call and after each side's.
+struct FolderRun {
+    Case change; // "mkdir" or "delete"
+    std::string ours;
+    std::string wine;
+    std::vector<std::string> before;
+    std::vector<std::string> oursAfter;
+    std::vector<std::string> wineAfter;
+    std::string entry; // the changed path's own name, relative to the case's folder
+};
+
+// Both results and both folders must be equal, but for the decided mends: a folder Wine says it
+// made though nothing was made, and a folder name Windows cannot hold, are refused by ours with
+// the folder unchanged; a delete of a symbolic link removes the link and nothing else.
+Verdict CompareFolderChange(const FolderRun& run, bool narrowNames);
+
+// "[a|b/|c@]"
+std::string ShownEntries(const std::vector<std::string>& entries);
 
 // The decided mends: "<kind>\t<reason>" lines, "#" comments.
 std::map<std::string, std::string> ReadMends(std::string_view text);

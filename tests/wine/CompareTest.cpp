@@ -5,8 +5,10 @@
 namespace {
 
 using tmt::wine::Case;
+using tmt::wine::CompareFolderChange;
 using tmt::wine::CompareResult;
 using tmt::wine::CompareWrite;
+using tmt::wine::FolderRun;
 using tmt::wine::Verdict;
 using tmt::wine::WriteRun;
 
@@ -124,6 +126,69 @@ TEST(CompareResultTest, NamesWineCannotHoldAreAMendOnlyWhereTheCallerSaysSo) {
     EXPECT_EQ(CompareResult(c, "\xC3\xA9", "C)", true).name, "names-outside-utf8-locale");
     EXPECT_TRUE(tmt::wine::IsNarrowLocale("C"));
     EXPECT_FALSE(tmt::wine::IsNarrowLocale("ja_JP.UTF-8"));
+}
+
+TEST(CompareResultTest, SurrogatesAreAMendOnlyInTheirOwnForm) {
+    const Case read{"r1", "read", {"ini/a.ini", "s", "k", "def"}};
+    EXPECT_EQ(CompareResult(read, "=xx", "=xx\\u{D83D}", false).name, "value-cut-before-pair");
+    EXPECT_EQ(CompareResult(read, "=x", "=xx\\u{D83D}", false).name, "read");
+    EXPECT_EQ(CompareResult(read, "=xx", "=xx\\u{DE00}", false).name, "read")
+        << "a cut leaves the first half of a pair, never the second";
+    EXPECT_EQ(CompareResult(read, "=xx\\\\", "=xx\\\\u{D83D}", false).name, "read")
+        << "a doubled backslash is no escape";
+
+    const Case reg{"r2", "regget", {"Software\\Key", "v"}};
+    EXPECT_EQ(
+        CompareResult(reg, "sz:x\xEF\xBF\xBDy\xEF\xBF\xBD", "sz:x\\u{D800}y\\u{DFFF}", false).name,
+        "lone-surrogate-as-replacement");
+    EXPECT_EQ(CompareResult(reg, "sz:x\xEF\xBF\xBDy", "sz:x\\u{D800}y\\u{DFFF}", false).name,
+              "regget");
+    EXPECT_EQ(CompareResult(reg, "sz:x\xEF\xBF\xBDy", "sz:x\\u{E000}y", false).name, "regget");
+}
+
+FolderRun MkdirRun(const std::string& name) {
+    FolderRun run;
+    run.change = Case{"m1", "mkdir", {"mk/1/" + name}};
+    run.entry = name;
+    run.before = run.oursAfter = run.wineAfter = {"existing/", "file"};
+    run.ours = "fail";
+    run.wine = "ok";
+    return run;
+}
+
+TEST(CompareFolderChangeTest, ARefusedFolderIsAMendOnlyWhereWinesSuccessIsFalseOrUnsafe) {
+    EXPECT_EQ(CompareFolderChange(MkdirRun("nul"), false).name, "mkdir-success-without-folder");
+
+    FolderRun made = MkdirRun("a:b");
+    made.wineAfter = {"a:b/", "existing/", "file"};
+    EXPECT_EQ(CompareFolderChange(made, false).name, "mkdir-refuses-invalid-name");
+    made = MkdirRun("a.");
+    made.wineAfter = {"a/", "existing/", "file"};
+    EXPECT_EQ(CompareFolderChange(made, false).name, "mkdir");
+    made = MkdirRun("a:b");
+    made.oursAfter = {"file"};
+    EXPECT_EQ(CompareFolderChange(made, false).name, "mkdir") << "ours changed the folder";
+
+    FolderRun agreeing = MkdirRun("x");
+    agreeing.ours = "ok";
+    agreeing.oursAfter = agreeing.wineAfter = {"existing/", "file", "x/"};
+    EXPECT_EQ(CompareFolderChange(agreeing, false).kind, Verdict::Agree);
+}
+
+TEST(CompareFolderChangeTest, DeletingALinkMayRemoveTheLinkAndNothingElse) {
+    FolderRun run;
+    run.change = Case{"m2", "delete", {"del/1/link"}};
+    run.entry = "link";
+    run.before = {"link@", "target"};
+    run.ours = run.wine = "ok";
+    run.oursAfter = {"target"};
+    run.wineAfter = {"link@"};
+    EXPECT_EQ(CompareFolderChange(run, false).name, "delete-removes-link-only");
+    run.oursAfter = {};
+    EXPECT_EQ(CompareFolderChange(run, false).name, "delete") << "the target went too";
+    run.before = {"link", "target"};
+    run.oursAfter = {"target"};
+    EXPECT_EQ(CompareFolderChange(run, false).name, "delete") << "no link: Wine's way holds";
 }
 
 TEST(CompareTest, MendsAreListedByKindWithTheirReasons) {

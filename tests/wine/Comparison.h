@@ -30,7 +30,6 @@ private:
         int agree = 0;
         int mended = 0;
         int differ = 0;
-        int skipped = 0;
     };
     struct Kind {
         std::map<std::string, int> perLocale;
@@ -51,7 +50,6 @@ private:
     // and both sides' results as its reader sees them.
     std::map<std::string, std::string> fits_;
     std::map<std::string, std::string> dumps_;
-    std::map<std::string, std::string> wineCodePages_; // shown while ours cannot be compared
     std::vector<std::string> locales_;
 };
 

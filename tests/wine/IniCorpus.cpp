@@ -225,6 +225,10 @@ void AddEditedFiles(Corpus& corpus) {
     for (const char* defaultValue : {"", "  spaced default  ", "\"quoted default\"", "tab\t"}) {
         blankDefault.Ask({{"Main", {"missing", "key7"}}, {"Nowhere", {"key1"}}}, defaultValue);
     }
+    // The default when there is no file to read: missing, in a missing folder, or a folder.
+    for (const char* path : {"ini/missing.ini", "ini/no-folder/missing.ini", "ini"}) {
+        corpus.Read("read", {path, "Main", "key1", "\"quoted default\"  "});
+    }
 }
 
 // ---- NUL bytes, end-of-file marks, marks in odd places, broken sequences ----
