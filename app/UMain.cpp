@@ -2,6 +2,8 @@
 #include "ui_UMain.h"
 
 #include "about/UAbout.h"
+#include "app/GameStart.h"
+#include "app/InstallationDiscovery.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
@@ -10,7 +12,6 @@
 #include "platform/FolderCleanup.h"
 #include "platform/Installations.h"
 #include "platform/OwnExecutable.h"
-#include "platform/Text.h"
 #include "platform/VersionInfo.h"
 #include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/BusyCursor.h"
@@ -18,7 +19,6 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
-#include "platform/qt/ShellExecute.h"
 #include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
@@ -38,32 +38,9 @@ TFormMain* FormMain = nullptr;
 namespace {
 
 constexpr char kInstallKey[] = "SOFTWARE\\\\TuneMora";
-constexpr char kGameExecutable[] = "\\Tunemora.exe";
-constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read version.";
-constexpr char kNoInstallationReason[] =
-    "Wrong or none directory in registry. Please reinstall TuneMora!";
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The program's folder: its path up to the last separator; a drive root keeps its backslash.
-std::string ToolFolder(const std::string& self) {
-    const std::size_t last = self.find_last_of("\\/");
-    if (last == std::string::npos) {
-        return self;
-    }
-    if (last == 2 && self[1] == ':') {
-        return self.substr(0, 3);
-    }
-    return self.substr(0, last);
-}
-
-std::string WithTrailingBackslash(std::string path) {
-    if (path.empty() || path.back() != '\\') {
-        path += '\\';
-    }
-    return path;
 }
 
 // The banner is stored with the window; like every JPEG of the program it goes through libjpeg.
@@ -181,26 +158,24 @@ void TFormMain::DiscoverInstallation() {
         ReadFromReg();
     }
 
-    const std::string toolFolder = ToolFolder(tmt::platform::OwnExecutablePath());
-
-    if (tmt::platform::FileExists(toolFolder + kGameExecutable)) {
-        if (tmt::UpperAscii(WithTrailingBackslash(toolFolder)) !=
-            tmt::UpperAscii(WithTrailingBackslash(InstallDir))) {
-            InstallVer = kNonDefaultVersion;
-            InstallDir = toolFolder;
-            ui->lVersion->setText(Q(InstallVer));
-            ui->lDefaultDir->setText(Q(InstallDir));
-        }
-        return;
-    }
-
-    if (!tmt::platform::FileExists(InstallDir + kGameExecutable)) {
+    const tmt::InstallationFolder taken = tmt::DiscoverInstallationFolder(
+        InstallDir, tmt::platform::OwnExecutablePath(),
+        [](const std::string& path) { return tmt::platform::FileExists(path); });
+    switch (taken.source) {
+    case tmt::InstallationFolder::Source::Recorded:
+        break;
+    case tmt::InstallationFolder::Source::ToolFolder:
+        InstallVer = tmt::kNonDefaultVersion;
+        InstallDir = taken.folder;
+        ui->lVersion->setText(Q(InstallVer));
+        ui->lDefaultDir->setText(Q(InstallDir));
+        break;
+    case tmt::InstallationFolder::Source::Missing:
         tmt::ui::MessageBox::Typed(this, tmt::ui::MessageBox::Kind::Error,
-                                   "Found path (" + Q(InstallDir) +
-                                       ") to TuneMora but this directory doesnt exist! Please "
-                                       "reinstall TuneMora.",
+                                   Q(tmt::MissingFolderMessage(InstallDir)),
                                    tmt::ui::MessageBox::Ok, tmt::ui::MessageBox::Ok);
-        DisableApp(kNoInstallationReason);
+        DisableApp(tmt::kNoInstallationReason);
+        break;
     }
 }
 
@@ -225,12 +200,7 @@ void TFormMain::DisableApp(const std::string& AReason) {
 }
 
 std::string TFormMain::GetVersion(const std::string& AFileName) const {
-    const auto info =
-        tmt::platform::ReadFixedFileInfo(AFileName).value_or(tmt::platform::FixedFileInfo{});
-    return std::to_string(info.fileVersionMS >> 16) + "." +
-           std::to_string(info.fileVersionMS & 0xFFFF) + "." +
-           std::to_string(info.fileVersionLS >> 16) + "." +
-           std::to_string(info.fileVersionLS & 0xFFFF);
+    return tmt::VersionText(tmt::platform::ReadFixedFileInfo(AFileName));
 }
 
 void TFormMain::CleanupDir(const std::string& ADir) {
@@ -255,8 +225,7 @@ void TFormMain::bProfileManagerClick() {
 }
 
 void TFormMain::bRunClick() {
-    tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",
-                          "\"" + InstallDir + "\"");
+    tmt::ui::StartGame(this, InstallDir, "");
 }
 
 void TFormMain::bExitClick() {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "launch/LaunchParameters.h"
+
 #include <QDialog>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TFRunSpecial;
@@ -23,8 +26,8 @@ public:
 private:
     void bRunClick();
     void bCancelClick();
-    std::string Parameters() const;
-    std::string CheckedSwitches() const;
+    tmt::LaunchChoices Choices() const;
+    std::vector<std::string> CheckedSwitches() const;
 
     std::unique_ptr<Ui::TFRunSpecial> ui;
 };

@@ -21,8 +21,6 @@ public:
 private:
     void bClearClick();
     void bCancelClick();
-    void ClearTemp();
-    void ClearCoversCache();
 
     std::unique_ptr<Ui::TFMaintenance> ui;
 };
