@@ -1,12 +1,12 @@
 #include "about/UAbout.h"
 #include "ui_UAbout.h"
 
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Random.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MillisecondTimer.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/WindowPosition.h"
 
 #include <QCoreApplication>

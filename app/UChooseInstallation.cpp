@@ -1,7 +1,7 @@
 #include "app/UChooseInstallation.h"
 #include "ui_UChooseInstallation.h"
 
-#include "platform/qt/HandlerGuard.h"
+#include "app/HandlerGuard.h"
 #include "platform/qt/PlainToolTip.h"
 #include "platform/qt/WindowPosition.h"
 

@@ -2,12 +2,12 @@
 #include "ui_URunSpecial.h"
 
 #include "app/GameStart.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "launch/LaunchParameters.h"
 #include "platform/Error.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/WindowPosition.h"
 
 #include <QCheckBox>

@@ -1,13 +1,14 @@
 #include "maintenance/UMaintenance.h"
 #include "ui_UMaintenance.h"
 
+#include "app/ApplicationMessages.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "maintenance/TemporaryData.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderCleanup.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/WindowPosition.h"
 
 TFMaintenance* FMaintenance = nullptr;
@@ -47,7 +48,7 @@ void TFMaintenance::bClearClick() {
     const bool closes = tmt::ClearTemporaryData(
         FormMain->InstallDir, {ui->CheckBox1->isChecked(), ui->CheckBox2->isChecked()}, platform,
         [this](const std::string& message) {
-            MessageBox::Plain(this, QString::fromStdString(message));
+            tmt::ui::ShowMessage(this, QString::fromStdString(message));
         });
     if (closes) {
         done(tmt::ui::mrCancel);

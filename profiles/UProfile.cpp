@@ -1,11 +1,11 @@
 #include "profiles/UProfile.h"
 #include "ui_UProfile.h"
 
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "platform/Error.h"
-#include "platform/qt/HandlerGuard.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/PictureDialog.h"
 #include "platform/qt/WindowPosition.h"
+#include "profiles/PictureDialog.h"
 
 #include <QMenu>
 #include <QMouseEvent>

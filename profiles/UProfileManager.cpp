@@ -2,12 +2,13 @@
 #include "ui_UProfile.h"
 #include "ui_UProfileManager.h"
 
+#include "app/ApplicationMessages.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/Error.h"
 #include "platform/Text.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/WindowPosition.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/UProfile.h"
@@ -149,13 +150,14 @@ void TFProfileManager::bAddClick() {
         const std::string upperTyped = tmt::UpperAscii(typed);
         for (int i = 0; i < ui->lbSupport->count(); ++i) {
             if (tmt::UpperAscii(S(ui->lbSupport->item(i)->text())) == upperTyped) {
-                MessageBox::Plain(this, QStringLiteral("Cannot create this profile because there "
-                                                       "already exists profile with this name"));
+                tmt::ui::ShowMessage(this,
+                                     QStringLiteral("Cannot create this profile because there "
+                                                    "already exists profile with this name"));
                 return;
             }
         }
         if (const auto refusal = tmt::RefusedProfileName(typed)) {
-            MessageBox::Plain(this, Q(*refusal));
+            tmt::ui::ShowMessage(this, Q(*refusal));
             return;
         }
         const std::optional<std::string> created =
@@ -199,7 +201,7 @@ void TFProfileManager::bModyfiClick() {
             if (!FProfile->LoadAvatar(FProfile->AvatarPath)) {
                 FProfile->SetAvatar.clear();
                 FProfile->AvatarPath.clear();
-                MessageBox::Plain(this, QStringLiteral("Cannot load avatar."));
+                tmt::ui::ShowMessage(this, QStringLiteral("Cannot load avatar."));
             }
         }
         controls.cbLocked->setChecked(tmt::IsLocked(loaded.locked.value_or("")));
@@ -219,7 +221,7 @@ void TFProfileManager::SaveProfile() {
     const tmt::ProfileValues values{S(controls.eName->text()), S(controls.eLogin->text()),
                                     controls.cbLocked->isChecked(), FProfile->AvatarPath};
     if (!tmt::WriteProfile(*ProfileIni, values, FProfile->SetAvatar)) {
-        MessageBox::Plain(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
+        tmt::ui::ShowMessage(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
     }
 }
 

@@ -1,14 +1,15 @@
 #include "settings/UConfigure.h"
 #include "ui_UConfigure.h"
 
+#include "app/ApplicationMessages.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/FileSystem.h"
-#include "platform/qt/FolderChooser.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
 #include "platform/qt/WindowPosition.h"
+#include "settings/FolderChooser.h"
 #include "settings/GameSettings.h"
 #include "settings/IntegerText.h"
 
@@ -170,7 +171,7 @@ void TFConfigure::CheckSizeField(QLineEdit* field, bool isWidth) {
             field->setText(Q(isWidth ? stored->width : stored->height));
         }
     }
-    MessageBox::Plain(this, message);
+    tmt::ui::ShowMessage(this, message);
 }
 
 void TFConfigure::bSaveClick() {

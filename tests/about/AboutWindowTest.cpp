@@ -1,10 +1,10 @@
 #include "about/UAbout.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/Random.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/MillisecondTimer.h"
-#include "platform/qt/ModalResult.h"
 #include "tests/support/TestPrefix.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/UMain.h"
 
+#include "app/ApplicationTitle.h"
 #include "platform/OwnExecutable.h"
-#include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeWine.h"
 #include "tests/support/LabelPixels.h"

@@ -1,10 +1,10 @@
 #include "launch/URunSpecial.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
+#include "launch/RadioGroup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/RadioGroup.h"
 #include "tests/support/FakeWine.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"

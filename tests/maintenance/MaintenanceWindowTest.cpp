@@ -1,9 +1,9 @@
 #include "maintenance/UMaintenance.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "tests/support/GameWindowTest.h"
 
 #include <QApplication>

@@ -55,46 +55,54 @@ TEST(TemporaryDataTest, BothChosenTellTempBeforeTheCacheIsTouched) {
 }
 
 TEST(TemporaryDataTest, EachTaskTellsWhatThePlatformLeft) {
+    enum Fact { TempMissing, TempKeepsEntries, CacheMissing, CacheStays, AsExpected };
     const struct {
         const char* what;
         bool temp;
         bool cache;
-        FakeGame game;
+        std::vector<Fact> facts;
         Log log;
     } cases[] = {
         {"Temp emptied",
          true,
          false,
-         {},
+         {AsExpected},
          {"empty C:\\Game\\Temp\\", "tell Temp directory cleanup complete!"}},
         {"Temp left with entries",
          true,
          false,
-         {.tempEmptiesWholly = false},
+         {TempKeepsEntries},
          {"empty C:\\Game\\Temp\\",
           "tell Temp directory cleanup incomplete: some files could not be deleted."}},
-        {"Temp missing", true, false, {.tempExists = false}, {"tell Temp directory not found."}},
+        {"Temp missing", true, false, {TempMissing}, {"tell Temp directory not found."}},
         {"cache deleted",
          false,
          true,
-         {},
+         {AsExpected},
          {"delete C:\\Game\\covers.cache", "tell Covers cache deleted!"}},
         {"cache kept",
          false,
          true,
-         {.cacheDeletable = false},
+         {CacheStays},
          {"delete C:\\Game\\covers.cache", "tell Covers cache could not be deleted!"}},
-        {"cache missing", false, true, {.cacheExists = false}, {"tell Covers cache not found."}},
+        {"cache missing", false, true, {CacheMissing}, {"tell Covers cache not found."}},
         {"both missing",
          true,
          true,
-         {.tempExists = false, .cacheExists = false},
+         {TempMissing, CacheMissing},
          {"tell Temp directory not found.", "tell Covers cache not found."}},
     };
-    for (auto c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_TRUE(c.game.Clear(c.temp, c.cache)) << "a chosen task closes the window";
-        EXPECT_EQ(c.game.log, c.log);
+        FakeGame game;
+        for (const Fact fact : c.facts) {
+            game.tempExists &= fact != TempMissing;
+            game.tempEmptiesWholly &= fact != TempKeepsEntries;
+            game.cacheExists &= fact != CacheMissing;
+            game.cacheDeletable &= fact != CacheStays;
+        }
+        EXPECT_TRUE(game.Clear(c.temp, c.cache)) << "a chosen task closes the window";
+        EXPECT_EQ(game.log, c.log);
     }
 }
 

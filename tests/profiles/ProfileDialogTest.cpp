@@ -2,7 +2,7 @@
 #include "tests/profiles/ProfileWindowTest.h"
 #include "tests/support/JpegEncoder.h"
 
-#include "platform/qt/ModalResult.h"
+#include "app/ModalResult.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "tests/profiles/AvatarFiles.h"
 #include "tests/profiles/ProfileWindowTest.h"
 
+#include "app/ModalResult.h"
 #include "platform/Random.h"
-#include "platform/qt/ModalResult.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/LabelPixels.h"

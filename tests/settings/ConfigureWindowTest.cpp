@@ -1,11 +1,11 @@
 #include "settings/UConfigure.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
-#include "platform/qt/FolderChooser.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
+#include "settings/FolderChooser.h"
 #include "settings/GameSettings.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/GameWindowTest.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/MessageBox.h"
+#include "app/ApplicationMessages.h"
 
 #include <QString>
 
@@ -17,7 +17,7 @@ template <typename Handler> void Guarded(QWidget* owner, Handler&& handler) {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& error) {
-        MessageBox::ErrorReport(owner, QString::fromUtf8(error.what()));
+        ShowErrorReport(owner, QString::fromUtf8(error.what()));
     }
 }
 

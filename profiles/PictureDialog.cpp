@@ -1,4 +1,4 @@
-#include "platform/qt/PictureDialog.h"
+#include "profiles/PictureDialog.h"
 
 #include "platform/PathMap.h"
 #include "platform/qt/JpegPixmap.h"

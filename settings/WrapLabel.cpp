@@ -1,4 +1,4 @@
-#include "platform/qt/WrapLabel.h"
+#include "settings/WrapLabel.h"
 
 #include "platform/qt/TextLines.h"
 
