@@ -2,6 +2,7 @@
 
 #include "app/ApplicationMessages.h"
 
+#include <QAbstractButton>
 #include <QString>
 
 #include <exception>
@@ -26,6 +27,12 @@ template <typename Window> auto GuardedSlot(Window* owner, void (Window::*handle
     return [owner, handler] {
         Guarded(owner, [owner, handler] { (owner->*handler)(); });
     };
+}
+
+// A click on the button runs one handler of `owner` inside the guard.
+template <typename Window>
+void OnClick(QAbstractButton* button, Window* owner, void (Window::*handler)()) {
+    QObject::connect(button, &QAbstractButton::clicked, owner, GuardedSlot(owner, handler));
 }
 
 } // namespace tmt::ui

@@ -102,20 +102,13 @@ void TFormMain::EqualToolButtons() {
 }
 
 void TFormMain::ConnectHandlers() {
-    connect(ui->bRun, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bRunClick));
-    connect(ui->bExit, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bExitClick));
-    connect(ui->bMaintenance, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bMaintenanceClick));
-    connect(ui->bConfig, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bConfigClick));
-    connect(ui->bProfileManager, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bProfileManagerClick));
-    connect(ui->bAbout, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bAboutClick));
-    connect(ui->bRunSpecial, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bRunSpecialClick));
+    tmt::ui::OnClick(ui->bRun, this, &TFormMain::bRunClick);
+    tmt::ui::OnClick(ui->bExit, this, &TFormMain::bExitClick);
+    tmt::ui::OnClick(ui->bMaintenance, this, &TFormMain::bMaintenanceClick);
+    tmt::ui::OnClick(ui->bConfig, this, &TFormMain::bConfigClick);
+    tmt::ui::OnClick(ui->bProfileManager, this, &TFormMain::bProfileManagerClick);
+    tmt::ui::OnClick(ui->bAbout, this, &TFormMain::bAboutClick);
+    tmt::ui::OnClick(ui->bRunSpecial, this, &TFormMain::bRunSpecialClick);
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);

@@ -8,7 +8,6 @@
 #include "launch/LaunchParameters.h"
 #include "platform/Error.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/WindowPosition.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -41,24 +40,13 @@ tmt::RadioChoice ChoiceOf(const tmt::ui::RadioGroup& group) {
 } // namespace
 
 TFRunSpecial::TFRunSpecial(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFRunSpecial>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
-    connect(ui->bRun, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFRunSpecial::bRunClick));
-    connect(ui->bCancel, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFRunSpecial::bCancelClick));
+    : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFRunSpecial>()) {
+    Place();
+    tmt::ui::OnClick(ui->bRun, this, &TFRunSpecial::bRunClick);
+    tmt::ui::OnClick(ui->bCancel, this, &TFRunSpecial::bCancelClick);
 }
 
 TFRunSpecial::~TFRunSpecial() = default;
-
-void TFRunSpecial::reject() {
-    done(tmt::ui::mrCancel);
-}
 
 tmt::LaunchChoices TFRunSpecial::Choices() const {
     return {ChoiceOf(*ui->rgRender),  ChoiceOf(*ui->rgRes),     ChoiceOf(*ui->rgMidiDelay),

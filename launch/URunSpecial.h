@@ -2,7 +2,7 @@
 
 #include "launch/LaunchParameters.h"
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <memory>
 #include <string>
@@ -14,14 +14,12 @@ class TFRunSpecial;
 
 // Starts the game with command-line switches chosen from radio groups and check boxes, after
 // showing the command line for confirmation. Stays open for further starts until cancelled.
-class TFRunSpecial : public QDialog {
+class TFRunSpecial : public ToolDialog {
     Q_OBJECT
 
 public:
     explicit TFRunSpecial(QWidget* owner = nullptr);
     ~TFRunSpecial() override;
-
-    void reject() override;
 
 private:
     void bRunClick();

@@ -8,34 +8,17 @@
 #include "maintenance/TemporaryData.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderCleanup.h"
-#include "platform/qt/MessageBox.h"
-#include "platform/qt/WindowPosition.h"
 
 TFMaintenance* FMaintenance = nullptr;
 
-namespace {
-using tmt::ui::MessageBox;
-} // namespace
-
 TFMaintenance::TFMaintenance(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFMaintenance>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    connect(ui->bClear, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFMaintenance::bClearClick));
-    connect(ui->bCancel, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFMaintenance::bCancelClick));
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
+    : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFMaintenance>()) {
+    tmt::ui::OnClick(ui->bClear, this, &TFMaintenance::bClearClick);
+    tmt::ui::OnClick(ui->bCancel, this, &TFMaintenance::bCancelClick);
+    Place();
 }
 
 TFMaintenance::~TFMaintenance() = default;
-
-void TFMaintenance::reject() {
-    done(tmt::ui::mrCancel);
-}
 
 void TFMaintenance::bClearClick() {
     const tmt::ClearFunctions platform{
