@@ -5,6 +5,7 @@
 #include "platform/Random.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/MillisecondTimer.h"
+#include "tests/support/ManualTicks.h"
 #include "tests/support/TestPrefix.h"
 
 #include <QApplication>
@@ -87,9 +88,11 @@ protected:
         EXPECT_TRUE(MessageBox::TakeShown().empty());
     }
 
-    // An About window on screen, as the main window's button shows it.
+    // An About window on screen, as the main window's button shows it, its animation counting
+    // on `ticks`.
     std::unique_ptr<TFormAbout> Open() {
         auto form = std::make_unique<TFormAbout>(main.get());
+        ticks = &tmt::test::ManualTicks::Into(Timer(*form));
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
         return form;
@@ -106,12 +109,10 @@ protected:
     static MillisecondTimer& Timer(const QWidget& form) {
         return *Child<MillisecondTimer>(form, "tMagicColor");
     }
-    static bool WaitForRecolours(const RecolourLog& log, std::size_t count) {
-        return QTest::qWaitFor([&] { return log.names.size() >= count; }, 5000);
-    }
 
     tmt::test::TestPrefix prefix;
     std::unique_ptr<TFormMain> main;
+    tmt::test::ManualTicks* ticks = nullptr;
 };
 
 TEST_F(AboutWindowTest, ShowsTheTextsAndTheProgramsOwnVersion) {
@@ -186,11 +187,13 @@ TEST_F(AboutWindowTest, TwoQuickPressesLeaveTheAnimationOffWithTheColoursReached
         auto* bMagic = Child<QPushButton>(*form, "bMagic");
         QTest::mouseClick(bMagic, Qt::LeftButton);
         if (stepBetween) {
-            ASSERT_TRUE(WaitForRecolours(log, 6));
+            ticks->Advance(1);
+            ASSERT_EQ(log.names.size(), 6u);
         }
         QTest::mouseClick(bMagic, Qt::LeftButton);
         EXPECT_FALSE(Timer(*form).Enabled());
-        QTest::qWait(400);
+        EXPECT_FALSE(ticks->Running());
+        ticks->Advance(400);
 
         EXPECT_EQ(log.names, stepBetween ? kLabelsInOrder : Names{});
         EXPECT_EQ(Colour(*form, "Label3"), stepBetween ? QColor(0x90, 0x80, 0x70) : design);
@@ -203,29 +206,35 @@ TEST_F(AboutWindowTest, ALastIntervalOfZeroFreezesTheAnimation) {
     tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {1, 1, 1, 1, 1, 0}));
     auto* bMagic = Child<QPushButton>(*form, "bMagic");
     QTest::mouseClick(bMagic, Qt::LeftButton);
-    ASSERT_TRUE(WaitForRecolours(log, 6));
-    QTest::qWait(60);
+    ticks->Advance(1);
+    ASSERT_EQ(log.names.size(), 6u);
     EXPECT_TRUE(Timer(*form).Enabled());
+    EXPECT_FALSE(ticks->Running());
+    ticks->Advance(60);
     QTest::mouseClick(bMagic, Qt::LeftButton);
     EXPECT_FALSE(Timer(*form).Enabled());
     QTest::mouseClick(bMagic, Qt::LeftButton);
     EXPECT_TRUE(Timer(*form).Enabled());
-    QTest::qWait(60);
+    EXPECT_FALSE(ticks->Running());
+    ticks->Advance(60);
     EXPECT_EQ(log.names, kLabelsInOrder);
 }
 
 TEST_F(AboutWindowTest, ATickDueDuringAStepStartsNoSecondPass) {
     const auto form = Open();
     RecolourLog log(*form);
-    // Each recolour outlasts the interval, so the countdown is overdue whenever the step lets
-    // events through.
-    log.onRecolour = [](const std::string&) {
-        QTest::qSleep(5);
+    // Each recolour outlasts the interval, so the countdown runs out again while the step is
+    // under way.
+    int ticksDuringTheStep = 0;
+    QObject::connect(&Timer(*form), &MillisecondTimer::Timer, [&] { ++ticksDuringTheStep; });
+    log.onRecolour = [this](const std::string&) {
+        ticks->Advance(5);
     };
     tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {2, 2, 2, 2, 2, 0}));
     QTest::mouseClick(Child<QPushButton>(*form, "bMagic"), Qt::LeftButton);
-    ASSERT_TRUE(WaitForRecolours(log, 6));
-    QTest::qWait(60);
+    ticks->Advance(1);
+    EXPECT_GT(ticksDuringTheStep, 1);
+    ticks->Advance(60);
     EXPECT_EQ(log.names, kLabelsInOrder);
 }
 
@@ -246,12 +255,13 @@ TEST_F(AboutWindowTest, PressesDuringAStepTakeEffectAndTheStepFinishes) {
         };
         tmt::SetRandomSequenceForTesting(Draws(kSomeColours, {1, 1, 1, 1, 1, 1}));
         QTest::mouseClick(Child<QPushButton>(*form, "bMagic"), Qt::LeftButton);
-        ASSERT_TRUE(WaitForRecolours(log, 6));
+        ticks->Advance(1);
+        ASSERT_EQ(log.names.size(), 6u);
 
         EXPECT_TRUE(visibleAtLastLabel);
         if (std::string(pressed) == "bMagic") {
             EXPECT_FALSE(Timer(*form).Enabled());
-            QTest::qWait(60);
+            ticks->Advance(60);
             EXPECT_TRUE(form->isVisible());
         } else {
             EXPECT_FALSE(form->isVisible());
@@ -307,8 +317,9 @@ TEST_F(AboutWindowTest, MainWindowOpensAFreshWindowEachTime) {
             EXPECT_EQ(about->parentWidget(), main.get());
             EXPECT_FALSE(Timer(*about).Enabled());
             EXPECT_EQ(Colour(*about, "Label4"), about->palette().color(QPalette::WindowText));
+            tmt::test::ManualTicks& animation = tmt::test::ManualTicks::Into(Timer(*about));
             QTest::mouseClick(Child<QPushButton>(*about, "bMagic"), Qt::LeftButton);
-            QTest::qWait(20);
+            animation.Advance(20);
             QTest::keyClick(about, Qt::Key_Escape);
         });
         // Tied to this scope, so that it cannot close a later test's window.
