@@ -10,11 +10,11 @@
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <cerrno>
@@ -61,34 +61,6 @@ protected:
         QTest::mouseDClick(List().viewport(), Qt::LeftButton, {}, QPoint(10, 150));
     }
 };
-
-TEST_F(ProfileManagerTest, DefinitionMatchesTheGamesTool) {
-    TFProfileManager& window = OpenManager();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_EQ(window.windowTitle(), "Profile Manager");
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(Get<QGroupBox>("GroupBox1")->title(), "Profile list");
-    EXPECT_EQ(Get<QGroupBox>("GroupBox2")->title(), "Operations");
-    EXPECT_EQ(Get<QPushButton>("bAdd")->text(), "Add");
-    EXPECT_EQ(Get<QPushButton>("bModyfi")->text(), "Modify");
-    EXPECT_EQ(Get<QPushButton>("bDel")->text(), "Delete");
-    EXPECT_EQ(Get<QPushButton>("bExit")->text(), "Exit");
-    EXPECT_TRUE(Get<QPushButton>("bExit")->isDefault());
-    EXPECT_FALSE(Get<QListWidget>("lbProfiles")->isVisible());
-    EXPECT_EQ(List().selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(QApplication::focusWidget(), &List());
-    std::vector<QString> chain;
-    for (int i = 0; i < 5; ++i) {
-        chain.push_back(QApplication::focusWidget()->objectName());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(chain, (std::vector<QString>{"lbSupport", "bAdd", "bDel", "bModyfi", "bExit"}));
-    const QSize size = window.size();
-    window.resize(size + QSize(40, 40));
-    EXPECT_EQ(window.size(), size);
-}
 
 TEST_F(ProfileManagerTest, ListShowsDisplayNamesAndKeepsFoldersInStep) {
     MakeProfile("a1", "[profile]\r\nname=Alice\r\n");
@@ -150,23 +122,6 @@ TEST_F(ProfileManagerTest, EmptyListRefusesEveryOperationOnASelection) {
     MessageBox::TakeShown();
     EXPECT_TRUE(AddNamed("First"));
     EXPECT_EQ(Names(), std::vector<QString>{"First"});
-}
-
-TEST_F(ProfileManagerTest, EnterInTheListAndEscapeCloseTheWindow) {
-    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        TFProfileManager& window = OpenManager();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        bool editorShown = WithEditor([this, key] { QTest::keyClick(&List(), key); },
-                                      [](TFProfile&, Editor& e) { e.Button1->click(); });
-        EXPECT_FALSE(editorShown);
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_EQ(window.result(), tmt::ui::mrCancel);
-    }
-    TFProfileManager& window = OpenManager();
-    Press("bExit");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), tmt::ui::mrCancel);
 }
 
 TEST_F(ProfileManagerTest, DuplicateNamesAreRefusedInAnyMixOfAToZCase) {
@@ -361,6 +316,7 @@ TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItH
     MakeProfile("<b>Ann &amp; Co", "[profile]\r\nname=Ann\r\n");
     OpenManager();
     MessageBox::SetTestMode(false);
+    const auto backToTestMode = qScopeGuard([] { MessageBox::SetTestMode(true); });
     const bool shown = tmt::test::WhileShown<QMessageBox>(
         [this] { Press("bDel"); },
         [](QMessageBox& box) {
@@ -372,7 +328,6 @@ TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItH
                       "undone! Be warned !");
             EXPECT_TRUE(tmt::test::ShowsPlainText(*label));
         });
-    MessageBox::SetTestMode(true);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(fs::exists(profiles / "<b>Ann &amp; Co" / "profile.prf"));
 }
@@ -516,8 +471,8 @@ TEST_F(ProfileManagerTest, PictureThatCannotBeCopiedIsReportedAndDropped) {
                                e.Button2->click();
                            }));
     EXPECT_EQ(Texts(), std::vector<QString>{"Cannot copy avatar file to profile folder!"});
-    EXPECT_EQ(ReadFile(profiles / "Ann" / "profile.prf"),
-              "[profile]\r\nname=Ann\r\nlogin=\r\nlocked=no\r\n");
+    EXPECT_FALSE(
+        tmt::IniFile(tmt::ProfileFilePath(kInstallDir, "Ann")).ValueExists("profile", "avatar"));
 }
 
 // Avatars as the game's players leave them: good pictures of every kind load; anything else
@@ -613,31 +568,6 @@ TEST_F(ProfileManagerTest, PickingABadFileShowsTheErrorReport) {
                                }
                                e.Button1->click();
                            }));
-}
-
-TEST_F(ProfileManagerTest, MainWindowOpensTheManagerModallyAndForgetsItAfterwards) {
-    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* window = qobject_cast<TFProfileManager*>(QApplication::activeModalWidget());
-        if (window == nullptr || seen) {
-            return;
-        }
-        seen = true;
-        EXPECT_EQ(window, FProfileManager);
-        EXPECT_EQ(window->parentWidget(), main.get());
-        auto* list = window->findChild<QListWidget*>("lbSupport");
-        EXPECT_EQ(list->count(), 1);
-        EXPECT_EQ(list->item(0)->text(), "Bob");
-        window->findChild<QPushButton*>("bExit")->click();
-    });
-    poll.start();
-    main->findChild<QPushButton*>("bProfileManager")->click();
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(FProfileManager, nullptr);
-    EXPECT_TRUE(main->findChildren<TFProfileManager*>().isEmpty());
 }
 
 } // namespace
