@@ -117,8 +117,8 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate() {
     const std::string self = tmt::platform::OwnExecutablePath();
     const std::string version = GetVersion(self);
-    tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + " " + Q(version));
-    setWindowTitle(windowTitle() + " " + Q(version));
+    tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + u' ' + Q(version));
+    setWindowTitle(windowTitle() + u' ' + Q(version));
     InstallDir.clear();
     InstallVer.clear();
     DiscoverInstallation();

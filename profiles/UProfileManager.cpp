@@ -202,8 +202,9 @@ void TFProfileManager::SaveProfile() {
 void TFProfileManager::bDelClick() {
     const std::string folder = SelectedFolder();
     const int answer = MessageBox::Typed(this, MessageBox::Kind::Warning,
-                                         "Sure to delete profile \"" + Q(folder) +
-                                             "\" from HDD ? This is cannot be undone! Be warned !",
+                                         QStringLiteral("Sure to delete profile \"") + Q(folder) +
+                                             QStringLiteral("\" from HDD ? This is cannot be "
+                                                            "undone! Be warned !"),
                                          MessageBox::Yes | MessageBox::No, MessageBox::Yes);
     if (answer != tmt::ui::mrYes) {
         return;

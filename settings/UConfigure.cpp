@@ -199,5 +199,5 @@ void TFConfigure::bSongsDirClick() {
 }
 
 void TFConfigure::bSetDefSongsDirClick() {
-    ShowSongsFolder(tmt::kDefaultSongsFolder);
+    ShowSongsFolder(QString::fromUtf8(tmt::kDefaultSongsFolder));
 }
