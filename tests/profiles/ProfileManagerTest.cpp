@@ -354,30 +354,26 @@ TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
     EXPECT_EQ(Names(), std::vector<QString>{"Decoy"});
 }
 
-TEST_F(ProfileManagerTest, NameWithASeparatorIsRefusedWithAPlainMessage) {
+// The store says why a name can have no folder; the window shows that in a plain box.
+TEST_F(ProfileManagerTest, RefusedNamesShowTheReasonAndWriteNothing) {
     OpenManager();
     const auto before = Disk();
-    for (const QString& typed : {QString("..\\..\\X"), QString("a/b"), QString("\\")}) {
+    const std::pair<QString, const char*> refused[] = {
+        {"..\\..\\X", tmt::kSeparatorInName},
+        {"a/b", tmt::kSeparatorInName},
+        {"\\", tmt::kSeparatorInName},
+        {".secret", tmt::kDotInFront},
+    };
+    for (const auto& [typed, reason] : refused) {
         SCOPED_TRACE(typed.toStdString());
         EXPECT_TRUE(AddNamed(typed));
         const auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
-        EXPECT_EQ(shown[0].text, "Profile name cannot contain \\ or /.");
+        EXPECT_EQ(shown[0].text.toStdString(), reason);
         EXPECT_EQ(Disk(), before);
         EXPECT_FALSE(fs::exists(game.parent_path() / "X"));
     }
-}
-
-TEST_F(ProfileManagerTest, NameBeginningWithADotIsRefusedWithAPlainMessage) {
-    OpenManager();
-    const auto before = Disk();
-    EXPECT_TRUE(AddNamed(".secret"));
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
-    EXPECT_EQ(shown[0].text.toStdString(), tmt::kDotInFront);
-    EXPECT_EQ(Disk(), before);
 }
 
 TEST_F(ProfileManagerTest, ProfilesListAsWineListsThemWithAnyName) {
@@ -416,39 +412,37 @@ TEST_F(ProfileManagerTest, TextTheProfileFileCannotHoldIsReportedAndNothingWritt
     EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
 }
 
-TEST_F(ProfileManagerTest, AnAddOfWhichNothingIsWrittenLeavesNoFolder) {
-    OpenManager();
-    {
-        // The first key's file is renamed into place; that is the write that fails.
-        const tmt::test::FailNthCall fault(tmt::platform::fileops::Call::Rename, 1, ENOSPC);
-        EXPECT_TRUE(AddNamed("Bob"));
-    }
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.toStdString(),
-              "Unable to write to C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf.");
-    EXPECT_TRUE(fs::is_empty(profiles));
-    EXPECT_EQ(List().count(), 0);
-}
-
+// An add of which nothing could be written leaves no folder behind, then tells the user.
 TEST_F(ProfileManagerTest, WriteFailuresReachTheUserAfterTheCleanUp) {
     struct Case {
         const char* label;
         QString typed;
+        bool profilesFolder;
+        bool diskFull;
         std::string file;
     };
     const Case cases[] = {
-        {"Profiles missing", "Bob", "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
-        {"name Windows cannot hold", "Bob?", "C:\\Games\\TuneMora\\Profiles\\Bob?\\profile.prf"},
+        // The first key's file is renamed into place; that is the write that fails.
+        {"disk full", "Bob", true, true, "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
+        {"Profiles missing", "Bob", false, false,
+         "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
+        {"name Windows cannot hold", "Bob?", true, false,
+         "C:\\Games\\TuneMora\\Profiles\\Bob?\\profile.prf"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         fs::remove_all(profiles);
-        if (c.typed != "Bob") {
+        if (c.profilesFolder) {
             fs::create_directory(profiles);
         }
         OpenManager();
-        EXPECT_TRUE(AddNamed(c.typed));
+        {
+            std::optional<tmt::test::FailNthCall> fault;
+            if (c.diskFull) {
+                fault.emplace(tmt::platform::fileops::Call::Rename, 1, ENOSPC);
+            }
+            EXPECT_TRUE(AddNamed(c.typed));
+        }
         const auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
