@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
              {"C:\\", "D:\\Games\\TuneMora"},
              Source::ToolFolder,
              "C:\\"}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+    [](const auto& testInfo) { return "Case" + std::to_string(testInfo.index); });
 
 TEST(VersionTextTest, FourNumbersFromTheFileVersion) {
     EXPECT_EQ(tmt::VersionText(tmt::platform::FixedFileInfo{0x00010001, 0x00030000, 0x00020000, 0}),

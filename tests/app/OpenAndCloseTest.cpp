@@ -261,9 +261,9 @@ std::vector<Ways> OpenedByTheMainWindow() {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, OpenAndCloseTest, ::testing::ValuesIn(kWays),
-                         [](const auto& info) { return info.param.window; });
+                         [](const auto& testInfo) { return testInfo.param.window; });
 INSTANTIATE_TEST_SUITE_P(EveryToolButton, MainWindowOpensTest,
                          ::testing::ValuesIn(OpenedByTheMainWindow()),
-                         [](const auto& info) { return info.param.window; });
+                         [](const auto& testInfo) { return testInfo.param.window; });
 
 } // namespace
