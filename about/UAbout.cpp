@@ -1,13 +1,11 @@
 #include "about/UAbout.h"
 #include "ui_UAbout.h"
 
+#include "app/HandlerGuard.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Random.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MillisecondTimer.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/WindowPosition.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -44,10 +42,9 @@ void SetFontColour(QWidget& control, const QColor& colour) {
 } // namespace
 
 TFormAbout::TFormAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFormAbout>()) {
-    ui->setupUi(this);
+    : ToolDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                             Qt::WindowCloseButtonHint),
+      ui(Build<Ui::TFormAbout>()) {
     // Created after the controls, so it comes last among the components.
     tMagicColor = new tmt::ui::MillisecondTimer(this);
     tMagicColor->setObjectName("tMagicColor");
@@ -57,16 +54,14 @@ TFormAbout::TFormAbout(QWidget* parent)
     // The author's text wraps, so the window's height follows its width.
     const int width = std::max(sizeHint().width(), minimumWidth());
     setFixedSize(width, hasHeightForWidth() ? heightForWidth(width) : sizeHint().height());
-    tmt::ui::CentreOnScreen(*this);
+    Place();
 }
 
 TFormAbout::~TFormAbout() = default;
 
 void TFormAbout::ConnectHandlers() {
-    connect(ui->bOK, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormAbout::bOKClick));
-    connect(ui->bMagic, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormAbout::bMagicClick));
+    tmt::ui::OnClick(ui->bOK, this, &TFormAbout::bOKClick);
+    tmt::ui::OnClick(ui->bMagic, this, &TFormAbout::bMagicClick);
     connect(tMagicColor, &tmt::ui::MillisecondTimer::Timer, this,
             tmt::ui::GuardedSlot(this, &TFormAbout::tMagicColorTimer));
 }
@@ -126,10 +121,6 @@ void TFormAbout::done(int result) {
         return;
     }
     QDialog::done(result);
-}
-
-void TFormAbout::reject() {
-    done(tmt::ui::mrCancel);
 }
 
 void TFormAbout::keyPressEvent(QKeyEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "app/ToolDialog.h"
+
 #include <QList>
 
 #include <memory>
@@ -16,7 +17,7 @@ class MillisecondTimer;
 
 // The About window: the tool's name, its own version and the company, and a colour animation of
 // its labels that bMagic switches on and off.
-class TFormAbout : public QDialog {
+class TFormAbout : public ToolDialog {
     Q_OBJECT
 
 public:
@@ -28,7 +29,6 @@ public:
     QList<QObject*> Components() const;
 
     void done(int result) override;
-    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QScopeGuard>
+
 #include <memory>
 
 class QWidget;
@@ -8,10 +10,7 @@ class QWidget;
 // owner, and destroyed when its modal display ends, also when that ends with an error. The
 // window's module-level reference designates it for exactly that time.
 template <typename Window> void ShowToolWindow(Window*& reference, QWidget* owner) {
-    struct ClearReference {
-        Window*& reference;
-        ~ClearReference() { reference = nullptr; }
-    } clear{reference};
+    const auto forget = qScopeGuard([&reference] { reference = nullptr; });
     const auto window = std::make_unique<Window>(owner);
     reference = window.get();
     window->exec();

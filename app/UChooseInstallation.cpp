@@ -1,9 +1,8 @@
 #include "app/UChooseInstallation.h"
 #include "ui_UChooseInstallation.h"
 
-#include "platform/qt/HandlerGuard.h"
+#include "app/HandlerGuard.h"
 #include "platform/qt/PlainToolTip.h"
-#include "platform/qt/WindowPosition.h"
 
 #include <QHeaderView>
 #include <QTreeWidgetItem>
@@ -16,9 +15,8 @@ QString Q(const std::string& text) {
 
 TFChooseInstallation::TFChooseInstallation(QWidget* owner,
                                            const std::vector<tmt::platform::Installation>& found)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFChooseInstallation>()) {
-    ui->setupUi(this);
+    : ToolDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      ui(Build<Ui::TFChooseInstallation>()) {
     for (const tmt::platform::Installation& installation : found) {
         auto* row = new QTreeWidgetItem(ui->lvInstallations,
                                         {Q(installation.source), Q(installation.installDir),
@@ -33,15 +31,13 @@ TFChooseInstallation::TFChooseInstallation(QWidget* owner,
     }
     ui->lvInstallations->setFocus();
     lvInstallationsSelectionChange();
-    connect(ui->bOk, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFChooseInstallation::bOkClick));
+    tmt::ui::OnClick(ui->bOk, this, &TFChooseInstallation::bOkClick);
     connect(ui->bCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->lvInstallations, &QTreeWidget::itemDoubleClicked, this,
             tmt::ui::GuardedSlot(this, &TFChooseInstallation::lvInstallationsDoubleClick));
     connect(ui->lvInstallations, &QTreeWidget::itemSelectionChanged, this,
             tmt::ui::GuardedSlot(this, &TFChooseInstallation::lvInstallationsSelectionChange));
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
+    Place();
 }
 
 TFChooseInstallation::~TFChooseInstallation() = default;

@@ -2,7 +2,7 @@
 
 #include "platform/Installations.h"
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <memory>
 #include <vector>
@@ -13,7 +13,7 @@ class TFChooseInstallation;
 
 // Asks which installation to work on when the game is installed in more than one place: one row
 // each, with where it was found, the folder and version it records, and the folder that holds it.
-class TFChooseInstallation : public QDialog {
+class TFChooseInstallation : public ToolDialog {
     Q_OBJECT
 
 public:

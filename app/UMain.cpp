@@ -2,6 +2,10 @@
 #include "ui_UMain.h"
 
 #include "about/UAbout.h"
+#include "app/ApplicationTitle.h"
+#include "app/GameStart.h"
+#include "app/HandlerGuard.h"
+#include "app/InstallationDiscovery.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
@@ -10,15 +14,11 @@
 #include "platform/FolderCleanup.h"
 #include "platform/Installations.h"
 #include "platform/OwnExecutable.h"
-#include "platform/Text.h"
 #include "platform/VersionInfo.h"
-#include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/BusyCursor.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
-#include "platform/qt/ShellExecute.h"
 #include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
@@ -38,32 +38,9 @@ TFormMain* FormMain = nullptr;
 namespace {
 
 constexpr char kInstallKey[] = "SOFTWARE\\\\TuneMora";
-constexpr char kGameExecutable[] = "\\Tunemora.exe";
-constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read version.";
-constexpr char kNoInstallationReason[] =
-    "Wrong or none directory in registry. Please reinstall TuneMora!";
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The program's folder: its path up to the last separator; a drive root keeps its backslash.
-std::string ToolFolder(const std::string& self) {
-    const std::size_t last = self.find_last_of("\\/");
-    if (last == std::string::npos) {
-        return self;
-    }
-    if (last == 2 && self[1] == ':') {
-        return self.substr(0, 3);
-    }
-    return self.substr(0, last);
-}
-
-std::string WithTrailingBackslash(std::string path) {
-    if (path.empty() || path.back() != '\\') {
-        path += '\\';
-    }
-    return path;
 }
 
 // The banner is stored with the window; like every JPEG of the program it goes through libjpeg.
@@ -125,20 +102,13 @@ void TFormMain::EqualToolButtons() {
 }
 
 void TFormMain::ConnectHandlers() {
-    connect(ui->bRun, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bRunClick));
-    connect(ui->bExit, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bExitClick));
-    connect(ui->bMaintenance, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bMaintenanceClick));
-    connect(ui->bConfig, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bConfigClick));
-    connect(ui->bProfileManager, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bProfileManagerClick));
-    connect(ui->bAbout, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bAboutClick));
-    connect(ui->bRunSpecial, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFormMain::bRunSpecialClick));
+    tmt::ui::OnClick(ui->bRun, this, &TFormMain::bRunClick);
+    tmt::ui::OnClick(ui->bExit, this, &TFormMain::bExitClick);
+    tmt::ui::OnClick(ui->bMaintenance, this, &TFormMain::bMaintenanceClick);
+    tmt::ui::OnClick(ui->bConfig, this, &TFormMain::bConfigClick);
+    tmt::ui::OnClick(ui->bProfileManager, this, &TFormMain::bProfileManagerClick);
+    tmt::ui::OnClick(ui->bAbout, this, &TFormMain::bAboutClick);
+    tmt::ui::OnClick(ui->bRunSpecial, this, &TFormMain::bRunSpecialClick);
     // Escape presses the cancel button, as on a Windows form.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, ui->bExit, &QPushButton::click);
@@ -147,8 +117,8 @@ void TFormMain::ConnectHandlers() {
 void TFormMain::FormCreate() {
     const std::string self = tmt::platform::OwnExecutablePath();
     const std::string version = GetVersion(self);
-    tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + " " + Q(version));
-    setWindowTitle(windowTitle() + " " + Q(version));
+    tmt::ui::SetApplicationTitle(tmt::ui::ApplicationTitle() + u' ' + Q(version));
+    setWindowTitle(windowTitle() + u' ' + Q(version));
     InstallDir.clear();
     InstallVer.clear();
     DiscoverInstallation();
@@ -181,26 +151,24 @@ void TFormMain::DiscoverInstallation() {
         ReadFromReg();
     }
 
-    const std::string toolFolder = ToolFolder(tmt::platform::OwnExecutablePath());
-
-    if (tmt::platform::FileExists(toolFolder + kGameExecutable)) {
-        if (tmt::UpperAscii(WithTrailingBackslash(toolFolder)) !=
-            tmt::UpperAscii(WithTrailingBackslash(InstallDir))) {
-            InstallVer = kNonDefaultVersion;
-            InstallDir = toolFolder;
-            ui->lVersion->setText(Q(InstallVer));
-            ui->lDefaultDir->setText(Q(InstallDir));
-        }
-        return;
-    }
-
-    if (!tmt::platform::FileExists(InstallDir + kGameExecutable)) {
+    const tmt::InstallationFolder taken = tmt::DiscoverInstallationFolder(
+        InstallDir, tmt::platform::OwnExecutablePath(),
+        [](const std::string& path) { return tmt::platform::FileExists(path); });
+    switch (taken.source) {
+    case tmt::InstallationFolder::Source::Recorded:
+        break;
+    case tmt::InstallationFolder::Source::ToolFolder:
+        InstallVer = tmt::kNonDefaultVersion;
+        InstallDir = taken.folder;
+        ui->lVersion->setText(Q(InstallVer));
+        ui->lDefaultDir->setText(Q(InstallDir));
+        break;
+    case tmt::InstallationFolder::Source::Missing:
         tmt::ui::MessageBox::Typed(this, tmt::ui::MessageBox::Kind::Error,
-                                   "Found path (" + Q(InstallDir) +
-                                       ") to TuneMora but this directory doesnt exist! Please "
-                                       "reinstall TuneMora.",
+                                   Q(tmt::MissingFolderMessage(InstallDir)),
                                    tmt::ui::MessageBox::Ok, tmt::ui::MessageBox::Ok);
-        DisableApp(kNoInstallationReason);
+        DisableApp(tmt::kNoInstallationReason);
+        break;
     }
 }
 
@@ -225,12 +193,7 @@ void TFormMain::DisableApp(const std::string& AReason) {
 }
 
 std::string TFormMain::GetVersion(const std::string& AFileName) const {
-    const auto info =
-        tmt::platform::ReadFixedFileInfo(AFileName).value_or(tmt::platform::FixedFileInfo{});
-    return std::to_string(info.fileVersionMS >> 16) + "." +
-           std::to_string(info.fileVersionMS & 0xFFFF) + "." +
-           std::to_string(info.fileVersionLS >> 16) + "." +
-           std::to_string(info.fileVersionLS & 0xFFFF);
+    return tmt::VersionText(tmt::platform::ReadFixedFileInfo(AFileName));
 }
 
 void TFormMain::CleanupDir(const std::string& ADir) {
@@ -255,8 +218,7 @@ void TFormMain::bProfileManagerClick() {
 }
 
 void TFormMain::bRunClick() {
-    tmt::ui::ShellExecute(this, "\"" + InstallDir + kGameExecutable + "\"", "",
-                          "\"" + InstallDir + "\"");
+    tmt::ui::StartGame(this, InstallDir, "");
 }
 
 void TFormMain::bExitClick() {

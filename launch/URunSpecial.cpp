@@ -1,13 +1,13 @@
 #include "launch/URunSpecial.h"
 #include "ui_URunSpecial.h"
 
+#include "app/GameStart.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
+#include "launch/LaunchParameters.h"
 #include "platform/Error.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/ShellExecute.h"
-#include "platform/qt/WindowPosition.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -32,62 +32,31 @@ template <typename Control> Control& As(QObject* object) {
     return *control;
 }
 
-std::string SelectedText(const tmt::ui::RadioGroup& group) {
-    return group.items()[group.itemIndex()].toStdString();
-}
-
-std::string WithoutLast(const std::string& text, std::size_t count) {
-    return text.substr(0, text.size() > count ? text.size() - count : 0);
+tmt::RadioChoice ChoiceOf(const tmt::ui::RadioGroup& group) {
+    const int index = group.itemIndex();
+    return {index, index >= 0 ? group.items()[index].toStdString() : std::string()};
 }
 
 } // namespace
 
 TFRunSpecial::TFRunSpecial(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFRunSpecial>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
-    connect(ui->bRun, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFRunSpecial::bRunClick));
-    connect(ui->bCancel, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFRunSpecial::bCancelClick));
+    : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFRunSpecial>()) {
+    Place();
+    tmt::ui::OnClick(ui->bRun, this, &TFRunSpecial::bRunClick);
+    tmt::ui::OnClick(ui->bCancel, this, &TFRunSpecial::bCancelClick);
 }
 
 TFRunSpecial::~TFRunSpecial() = default;
 
-void TFRunSpecial::reject() {
-    done(tmt::ui::mrCancel);
-}
-
-// Every piece begins with a blank; the order of the groups here is the order on the command line,
-// not the order on screen.
-std::string TFRunSpecial::Parameters() const {
-    std::string parameters;
-    if (ui->rgRender->itemIndex() > 0) {
-        parameters += " -" + SelectedText(*ui->rgRender);
-    }
-    if (ui->rgRes->itemIndex() > 0) {
-        parameters += " -" + SelectedText(*ui->rgRes);
-    }
-    if (ui->rgMidiDelay->itemIndex() > 0) {
-        parameters += " -editmididelay" + WithoutLast(SelectedText(*ui->rgMidiDelay), 2);
-    }
-    if (ui->rgWaveVol->itemIndex() > 0) {
-        parameters += " -editwavevolume" + WithoutLast(SelectedText(*ui->rgWaveVol), 1);
-    }
-    if (ui->rgDetails->itemIndex() > 0) {
-        parameters += " -filtering" + std::to_string(ui->rgDetails->itemIndex() - 1);
-    }
-    return parameters + CheckedSwitches();
+tmt::LaunchChoices TFRunSpecial::Choices() const {
+    return {ChoiceOf(*ui->rgRender),  ChoiceOf(*ui->rgRes),     ChoiceOf(*ui->rgMidiDelay),
+            ChoiceOf(*ui->rgWaveVol), ChoiceOf(*ui->rgDetails), CheckedSwitches()};
 }
 
 // The window's controls in the order they were created (a parent before its children, children
 // in the order of the window definition), and in each option group its boxes in child order.
-std::string TFRunSpecial::CheckedSwitches() const {
-    std::string switches;
+std::vector<std::string> TFRunSpecial::CheckedSwitches() const {
+    std::vector<std::string> switches;
     for (QWidget* component : findChildren<QWidget*>()) {
         if (component->property("Tag").toInt() != kOptionGroupTag) {
             continue;
@@ -98,8 +67,7 @@ std::string TFRunSpecial::CheckedSwitches() const {
             }
             const auto& box = As<QCheckBox>(child);
             if (box.isChecked()) {
-                switches += ' ';
-                switches += box.property("Hint").toString().toStdString();
+                switches.push_back(box.property("Hint").toString().toStdString());
             }
         }
     }
@@ -107,18 +75,13 @@ std::string TFRunSpecial::CheckedSwitches() const {
 }
 
 void TFRunSpecial::bRunClick() {
-    const std::string parameters = Parameters();
-    const QString text = parameters.empty()
-                             ? QStringLiteral("TuneMora will run with default parametrs!")
-                             : QStringLiteral("TuneMora will run with this parametrs:\n\r") +
-                                   QString::fromStdString(parameters);
-    if (MessageBox::Typed(this, MessageBox::Kind::Information, text,
+    const std::string parameters = tmt::LaunchParameters(Choices());
+    if (MessageBox::Typed(this, MessageBox::Kind::Information,
+                          QString::fromStdString(tmt::LaunchConfirmation(parameters)),
                           MessageBox::Yes | MessageBox::No, MessageBox::Yes) != tmt::ui::mrYes) {
         return;
     }
-    const std::string& folder = FormMain->InstallDir;
-    tmt::ui::ShellExecute(this, "\"" + folder + "\\Tunemora.exe\"", parameters,
-                          "\"" + folder + "\"");
+    tmt::ui::StartGame(this, FormMain->InstallDir, parameters);
 }
 
 void TFRunSpecial::bCancelClick() {

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "launch/LaunchParameters.h"
+
+#include "app/ToolDialog.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TFRunSpecial;
@@ -11,20 +14,18 @@ class TFRunSpecial;
 
 // Starts the game with command-line switches chosen from radio groups and check boxes, after
 // showing the command line for confirmation. Stays open for further starts until cancelled.
-class TFRunSpecial : public QDialog {
+class TFRunSpecial : public ToolDialog {
     Q_OBJECT
 
 public:
     explicit TFRunSpecial(QWidget* owner = nullptr);
     ~TFRunSpecial() override;
 
-    void reject() override;
-
 private:
     void bRunClick();
     void bCancelClick();
-    std::string Parameters() const;
-    std::string CheckedSwitches() const;
+    tmt::LaunchChoices Choices() const;
+    std::vector<std::string> CheckedSwitches() const;
 
     std::unique_ptr<Ui::TFRunSpecial> ui;
 };

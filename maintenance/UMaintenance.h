@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <memory>
 
@@ -9,20 +9,16 @@ class TFMaintenance;
 }
 
 // Clears the game's temporary data: the contents of its Temp folder and its cover-art cache.
-class TFMaintenance : public QDialog {
+class TFMaintenance : public ToolDialog {
     Q_OBJECT
 
 public:
     explicit TFMaintenance(QWidget* owner = nullptr);
     ~TFMaintenance() override;
 
-    void reject() override;
-
 private:
     void bClearClick();
     void bCancelClick();
-    void ClearTemp();
-    void ClearCoversCache();
 
     std::unique_ptr<Ui::TFMaintenance> ui;
 };

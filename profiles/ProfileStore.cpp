@@ -1,5 +1,6 @@
 #include "profiles/ProfileStore.h"
 
+#include "game/GameLayout.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -12,11 +13,10 @@ namespace tmt {
 
 namespace {
 
-constexpr char kProfileFileSuffix[] = "\\profile.prf";
 constexpr std::uint32_t kFolderNumberBound = 2147483647;
 
 std::string ProfilesPrefix(const std::string& installDir) {
-    return installDir + "\\Profiles\\";
+    return installDir + game::kProfilesFolder + "\\";
 }
 
 } // namespace
@@ -26,7 +26,7 @@ std::string ProfileFolderPath(const std::string& installDir, const std::string& 
 }
 
 std::string ProfileFilePath(const std::string& installDir, const std::string& folderName) {
-    return ProfileFolderPath(installDir, folderName) + kProfileFileSuffix;
+    return ProfileFolderPath(installDir, folderName) + game::kProfileFile;
 }
 
 std::string FolderPart(const std::string& path) {
@@ -114,7 +114,7 @@ bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& st
         }
         return true;
     }
-    const std::string avatarFile = AvatarPath(profile.FileName(), kAvatarFileName);
+    const std::string avatarFile = AvatarPath(profile.FileName(), game::kAvatarFileName);
     if (values.chosenPicture == avatarFile) {
         return true;
     }
@@ -124,8 +124,8 @@ bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& st
         profile.DeleteKey(kProfileSection, "avatar");
         return false;
     }
-    storedAvatar = kAvatarFileName;
-    profile.WriteString(kProfileSection, "avatar", kAvatarFileName);
+    storedAvatar = game::kAvatarFileName;
+    profile.WriteString(kProfileSection, "avatar", game::kAvatarFileName);
     return true;
 }
 

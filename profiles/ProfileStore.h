@@ -15,7 +15,6 @@ namespace tmt {
 
 inline constexpr char kProfileSection[] = "profile";
 inline constexpr char kNameNotFound[] = "Error - Name not found";
-inline constexpr char kAvatarFileName[] = "avatar.jpg";
 inline constexpr char kSeparatorInName[] = "Profile name cannot contain \\ or /.";
 inline constexpr char kDotInFront[] =
     "Profile name cannot begin with a dot: the game does not show such a profile.";

@@ -1,11 +1,10 @@
 #include "profiles/UProfile.h"
 #include "ui_UProfile.h"
 
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "platform/Error.h"
-#include "platform/qt/HandlerGuard.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/PictureDialog.h"
-#include "platform/qt/WindowPosition.h"
+#include "profiles/PictureDialog.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -19,11 +18,9 @@ constexpr QSize kAvatarBox(100, 100);
 } // namespace
 
 TFProfile::TFProfile(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                         Qt::WindowTitleHint),
-      ui(std::make_unique<Ui::TFProfile>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    : ToolDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint),
+      ui(Build<Ui::TFProfile>()) {
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -34,31 +31,23 @@ TFProfile::TFProfile(QWidget* owner)
     RemoveAvatar = PopupMenu1->addAction(QStringLiteral("Remove avatar"));
     RemoveAvatar->setObjectName("RemoveAvatar");
 
-    connect(ui->Button3, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfile::Setavatar1Click));
+    tmt::ui::OnClick(ui->Button3, this, &TFProfile::Setavatar1Click);
     connect(Setavatar1, &QAction::triggered, this,
             tmt::ui::GuardedSlot(this, &TFProfile::Setavatar1Click));
-    connect(ui->Button4, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
+    tmt::ui::OnClick(ui->Button4, this, &TFProfile::RemoveAvatarClick);
     connect(RemoveAvatar, &QAction::triggered, this,
             tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
-    connect(ui->Button1, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfile::Button1Click));
+    tmt::ui::OnClick(ui->Button1, this, &TFProfile::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, [this] { done(tmt::ui::mrYes); });
     connect(ui->iAvatar, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ui->iAvatar->mapToGlobal(at)); });
     ui->iAvatar->installEventFilter(this);
 
     ui->eName->setFocus();
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
+    Place();
 }
 
 TFProfile::~TFProfile() = default;
-
-void TFProfile::reject() {
-    done(tmt::ui::mrCancel);
-}
 
 bool TFProfile::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->iAvatar && event->type() == QEvent::MouseButtonDblClick &&

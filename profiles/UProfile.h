@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <memory>
 #include <string>
@@ -14,7 +14,7 @@ class TFProfile;
 
 // Holds one profile's values while the user edits them: name, login, lock flag and avatar. It
 // reads and writes no profile file; the profile manager fills it and reads it back.
-class TFProfile : public QDialog {
+class TFProfile : public ToolDialog {
     Q_OBJECT
 
 public:
@@ -32,8 +32,6 @@ public:
     std::string SetAvatar;
     // The picture iAvatar shows or the user picked; empty when there is none.
     std::string AvatarPath;
-
-    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

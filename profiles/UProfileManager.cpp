@@ -2,18 +2,19 @@
 #include "ui_UProfile.h"
 #include "ui_UProfileManager.h"
 
+#include "app/ApplicationMessages.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/Error.h"
 #include "platform/Text.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
-#include "platform/qt/WindowPosition.h"
 #include "profiles/ProfileStore.h"
 #include "profiles/UProfile.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopeGuard>
 
 TFProfileManager* FProfileManager = nullptr;
 
@@ -29,47 +30,22 @@ std::string S(const QString& text) {
     return text.toStdString();
 }
 
-// Releases the profile file's accessor when an add or modify operation ends, however it ends.
-class ReleaseAtEnd {
-public:
-    explicit ReleaseAtEnd(std::unique_ptr<tmt::IniFile>& ini) : ini_(ini) {}
-    ~ReleaseAtEnd() { ini_.reset(); }
-    ReleaseAtEnd(const ReleaseAtEnd&) = delete;
-    ReleaseAtEnd& operator=(const ReleaseAtEnd&) = delete;
-
-private:
-    std::unique_ptr<tmt::IniFile>& ini_;
-};
-
 } // namespace
 
 TFProfileManager::TFProfileManager(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFProfileManager>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    connect(ui->bAdd, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfileManager::bAddClick));
-    connect(ui->bModyfi, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfileManager::bModyfiClick));
-    connect(ui->bDel, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfileManager::bDelClick));
-    connect(ui->bExit, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFProfileManager::bExitClick));
+    : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFProfileManager>()) {
+    tmt::ui::OnClick(ui->bAdd, this, &TFProfileManager::bAddClick);
+    tmt::ui::OnClick(ui->bModyfi, this, &TFProfileManager::bModyfiClick);
+    tmt::ui::OnClick(ui->bDel, this, &TFProfileManager::bDelClick);
+    tmt::ui::OnClick(ui->bExit, this, &TFProfileManager::bExitClick);
     ui->lbSupport->installEventFilter(this);
     ui->lbSupport->viewport()->installEventFilter(this);
     ui->lbSupport->setFocus();
     tmt::ui::Guarded(this, [this] { FormCreate(); });
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
+    Place();
 }
 
 TFProfileManager::~TFProfileManager() = default;
-
-void TFProfileManager::reject() {
-    done(tmt::ui::mrCancel);
-}
 
 bool TFProfileManager::eventFilter(QObject* watched, QEvent* event) {
     // The list answers a double-click anywhere in it, also below its last entry, and a release
@@ -125,18 +101,17 @@ std::string TFProfileManager::SelectedFolder() const {
 void TFProfileManager::WithEditor(const std::function<void()>& operation) {
     auto editor = std::make_unique<TFProfile>(this);
     FProfile = editor.get();
-    const auto finish = [this, &editor] {
-        FProfile = nullptr;
-        editor.reset();
-        ListProfiles();
-    };
     try {
+        const auto forget = qScopeGuard([&editor] {
+            FProfile = nullptr;
+            editor.reset();
+        });
         operation();
     } catch (...) {
-        finish();
+        ListProfiles();
         throw;
     }
-    finish();
+    ListProfiles();
 }
 
 void TFProfileManager::bAddClick() {
@@ -149,13 +124,14 @@ void TFProfileManager::bAddClick() {
         const std::string upperTyped = tmt::UpperAscii(typed);
         for (int i = 0; i < ui->lbSupport->count(); ++i) {
             if (tmt::UpperAscii(S(ui->lbSupport->item(i)->text())) == upperTyped) {
-                MessageBox::Plain(this, QStringLiteral("Cannot create this profile because there "
-                                                       "already exists profile with this name"));
+                tmt::ui::ShowMessage(this,
+                                     QStringLiteral("Cannot create this profile because there "
+                                                    "already exists profile with this name"));
                 return;
             }
         }
         if (const auto refusal = tmt::RefusedProfileName(typed)) {
-            MessageBox::Plain(this, Q(*refusal));
+            tmt::ui::ShowMessage(this, Q(*refusal));
             return;
         }
         const std::optional<std::string> created =
@@ -165,7 +141,7 @@ void TFProfileManager::bAddClick() {
         }
         ProfilePath = *created;
         ProfileIni = std::make_unique<tmt::IniFile>(ProfilePath);
-        const ReleaseAtEnd release(ProfileIni);
+        const auto release = qScopeGuard([this] { ProfileIni.reset(); });
         try {
             SaveProfile();
         } catch (...) {
@@ -181,7 +157,7 @@ void TFProfileManager::bModyfiClick() {
         const std::string folder = SelectedFolder();
         ProfilePath = tmt::ProfileFilePath(FormMain->InstallDir, folder);
         ProfileIni = std::make_unique<tmt::IniFile>(ProfilePath);
-        const ReleaseAtEnd release(ProfileIni);
+        const auto release = qScopeGuard([this] { ProfileIni.reset(); });
 
         const tmt::LoadedProfile loaded = tmt::LoadProfile(*ProfileIni);
         Ui::TFProfile& controls = *FProfile->Controls();
@@ -199,7 +175,7 @@ void TFProfileManager::bModyfiClick() {
             if (!FProfile->LoadAvatar(FProfile->AvatarPath)) {
                 FProfile->SetAvatar.clear();
                 FProfile->AvatarPath.clear();
-                MessageBox::Plain(this, QStringLiteral("Cannot load avatar."));
+                tmt::ui::ShowMessage(this, QStringLiteral("Cannot load avatar."));
             }
         }
         controls.cbLocked->setChecked(tmt::IsLocked(loaded.locked.value_or("")));
@@ -219,15 +195,16 @@ void TFProfileManager::SaveProfile() {
     const tmt::ProfileValues values{S(controls.eName->text()), S(controls.eLogin->text()),
                                     controls.cbLocked->isChecked(), FProfile->AvatarPath};
     if (!tmt::WriteProfile(*ProfileIni, values, FProfile->SetAvatar)) {
-        MessageBox::Plain(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
+        tmt::ui::ShowMessage(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
     }
 }
 
 void TFProfileManager::bDelClick() {
     const std::string folder = SelectedFolder();
     const int answer = MessageBox::Typed(this, MessageBox::Kind::Warning,
-                                         "Sure to delete profile \"" + Q(folder) +
-                                             "\" from HDD ? This is cannot be undone! Be warned !",
+                                         QStringLiteral("Sure to delete profile \"") + Q(folder) +
+                                             QStringLiteral("\" from HDD ? This is cannot be "
+                                                            "undone! Be warned !"),
                                          MessageBox::Yes | MessageBox::No, MessageBox::Yes);
     if (answer != tmt::ui::mrYes) {
         return;

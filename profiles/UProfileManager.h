@@ -2,7 +2,7 @@
 
 #include "settings/IniFile.h"
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <functional>
 #include <memory>
@@ -14,7 +14,7 @@ class TFProfileManager;
 
 // Lists the game's player profiles by display name and adds, modifies and deletes them on disk,
 // editing each through the profile editor dialog.
-class TFProfileManager : public QDialog {
+class TFProfileManager : public ToolDialog {
     Q_OBJECT
 
 public:
@@ -23,8 +23,6 @@ public:
 
     // Rebuilds both lists from the disk and selects the first profile.
     void ListProfiles();
-
-    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameLayout.h"
 #include "settings/IniFile.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@ namespace tmt {
 
 // The five settings of the game's config.ini that the tool knows, and how they are read.
 inline std::string GameSettingsPath(const std::string& installDir) {
-    return installDir + "\\config.ini";
+    return installDir + game::kSettingsFile;
 }
 
 // The stored resolution, upper-cased and split at its first "X"; either part may be empty or not

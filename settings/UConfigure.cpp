@@ -1,14 +1,15 @@
 #include "settings/UConfigure.h"
 #include "ui_UConfigure.h"
 
+#include "app/ApplicationMessages.h"
+#include "app/HandlerGuard.h"
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/FileSystem.h"
-#include "platform/qt/FolderChooser.h"
-#include "platform/qt/HandlerGuard.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
 #include "platform/qt/WindowPosition.h"
+#include "settings/FolderChooser.h"
 #include "settings/GameSettings.h"
 #include "settings/IntegerText.h"
 
@@ -29,29 +30,20 @@ QString Q(const std::string& text) {
 } // namespace
 
 TFConfigure::TFConfigure(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                         Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TFConfigure>()) {
-    ui->setupUi(this);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFConfigure>()) {
     // The first stop of the tab order has the focus on opening, as on the game's own tool; a
     // dialog would otherwise start on its default button.
     ui->bClose->setFocus();
-    connect(ui->bSave, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFConfigure::bSaveClick));
-    connect(ui->bClose, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFConfigure::bCloseClick));
-    connect(ui->bResetSettings, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFConfigure::bResetSettingsClick));
-    connect(ui->bSongsDir, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFConfigure::bSongsDirClick));
-    connect(ui->bSetDefSongsDir, &QPushButton::clicked, this,
-            tmt::ui::GuardedSlot(this, &TFConfigure::bSetDefSongsDirClick));
+    tmt::ui::OnClick(ui->bSave, this, &TFConfigure::bSaveClick);
+    tmt::ui::OnClick(ui->bClose, this, &TFConfigure::bCloseClick);
+    tmt::ui::OnClick(ui->bResetSettings, this, &TFConfigure::bResetSettingsClick);
+    tmt::ui::OnClick(ui->bSongsDir, this, &TFConfigure::bSongsDirClick);
+    tmt::ui::OnClick(ui->bSetDefSongsDir, this, &TFConfigure::bSetDefSongsDirClick);
     ui->eResW->installEventFilter(this);
     ui->eResH->installEventFilter(this);
     tmt::ui::Guarded(this, [this] { FormCreate(); });
     LimitSongsFolderHeight();
-    tmt::ui::CentreOnScreen(*this);
+    Place();
 }
 
 void TFConfigure::LimitSongsFolderHeight() {
@@ -76,10 +68,6 @@ void TFConfigure::ShowSongsFolder(const QString& folder) {
 
 TFConfigure::~TFConfigure() {
     FormDestroy();
-}
-
-void TFConfigure::reject() {
-    done(tmt::ui::mrCancel);
 }
 
 bool TFConfigure::eventFilter(QObject* watched, QEvent* event) {
@@ -170,7 +158,7 @@ void TFConfigure::CheckSizeField(QLineEdit* field, bool isWidth) {
             field->setText(Q(isWidth ? stored->width : stored->height));
         }
     }
-    MessageBox::Plain(this, message);
+    tmt::ui::ShowMessage(this, message);
 }
 
 void TFConfigure::bSaveClick() {
@@ -211,5 +199,5 @@ void TFConfigure::bSongsDirClick() {
 }
 
 void TFConfigure::bSetDefSongsDirClick() {
-    ShowSongsFolder(tmt::kDefaultSongsFolder);
+    ShowSongsFolder(QString::fromUtf8(tmt::kDefaultSongsFolder));
 }

@@ -2,7 +2,7 @@
 
 #include "settings/IniFile.h"
 
-#include <QDialog>
+#include "app/ToolDialog.h"
 
 #include <memory>
 
@@ -14,14 +14,12 @@ class TFConfigure;
 
 // Shows five of the game's settings from its config.ini, lets the user change them and saves
 // them back, or resets all of the game's settings by deleting the file.
-class TFConfigure : public QDialog {
+class TFConfigure : public ToolDialog {
     Q_OBJECT
 
 public:
     explicit TFConfigure(QWidget* owner = nullptr);
     ~TFConfigure() override;
-
-    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

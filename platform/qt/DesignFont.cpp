@@ -1,9 +1,9 @@
 #include "platform/qt/DesignFont.h"
 
+#include "platform/DesignFontFile.h"
 #include "platform/qt/GdiLineMetrics.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -14,8 +14,8 @@ namespace {
 constexpr int kDesignPointSize = 8;
 } // namespace
 
-bool UseDesignFont(const QString& folder) {
-    QFile file(QDir(folder).filePath("tahoma.ttf"));
+bool UseDesignFont(const QString& fontFile) {
+    QFile file(fontFile);
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
     }
@@ -31,10 +31,15 @@ bool UseDesignFont(const QString& folder) {
         QFontDatabase::removeApplicationFont(regular);
         return false;
     }
-    // Wine's tahomabd.ttf has the bold widths but strokes no heavier than the regular face's, so
-    // it would show the bold labels thin and spaced out; Qt thickens the regular face instead.
+    // No bold face is loaded: a copy of Tahoma's that has the bold widths but strokes no heavier
+    // than the regular face's shows the bold labels thin and spaced out; Qt thickens the regular
+    // face instead.
     QApplication::setFont(QFont(families.front(), kDesignPointSize));
     return true;
+}
+
+bool UseDesignFont() {
+    return UseDesignFont(QString::fromStdString(platform::DesignFontFile().string()));
 }
 
 } // namespace tmt::ui

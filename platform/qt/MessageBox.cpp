@@ -1,6 +1,5 @@
 #include "platform/qt/MessageBox.h"
 
-#include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/TextLines.h"
 
 #include <QGuiApplication>
@@ -31,15 +30,15 @@ Seam& TheSeam() {
 int ResultOf(MessageBox::Button button) {
     switch (button) {
     case MessageBox::Yes:
-        return mrYes;
+        return MessageBox::IdYes;
     case MessageBox::No:
-        return mrNo;
+        return MessageBox::IdNo;
     case MessageBox::Abort:
-        return mrAbort;
+        return MessageBox::IdAbort;
     case MessageBox::Ok:
         break;
     }
-    return mrOk;
+    return MessageBox::IdOk;
 }
 
 QString CaptionOf(MessageBox::Button button) {
@@ -93,7 +92,7 @@ QString TitleOf(MessageBox::Kind kind) {
     case MessageBox::Kind::Plain:
         break;
     }
-    return ApplicationTitle();
+    return QString();
 }
 
 // The box's text as the user sees it: plain text, never markup, in lines broken as Windows
@@ -117,8 +116,10 @@ void SetText(QMessageBox& box, const QString& text) {
     box.setText(WrapLines(text, label->fontMetrics(), boxLimit - besideText).join(u'\n'));
 }
 
-int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QString& text,
-         int buttons, int defaultButton) {
+} // namespace
+
+int MessageBox::Show(QWidget* parent, Kind kind, const QString& title, const QString& text,
+                     int buttons, int defaultButton) {
     Seam& seam = TheSeam();
     if (seam.testMode) {
         seam.shown.push_back({kind, title, text, buttons, defaultButton});
@@ -132,13 +133,13 @@ int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QSt
 
     QMessageBox box(IconOf(kind), title, QString(), QMessageBox::NoButton, parent);
     QAbstractButton* escapeButton = nullptr;
-    int closeResult = mrCancel;
+    int closeResult = MessageBox::IdCancel;
     for (const auto button : {MessageBox::Yes, MessageBox::No, MessageBox::Ok, MessageBox::Abort}) {
         if ((buttons & button) == 0) {
             continue;
         }
         QPushButton* added = box.addButton(CaptionOf(button), RoleOf(button));
-        added->setProperty("modalResult", ResultOf(button));
+        added->setProperty("answer", ResultOf(button));
         if (button == defaultButton) {
             box.setDefaultButton(added);
         }
@@ -152,13 +153,7 @@ int Show(QWidget* parent, MessageBox::Kind kind, const QString& title, const QSt
     SetText(box, text);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
-    return clicked != nullptr ? clicked->property("modalResult").toInt() : closeResult;
-}
-
-} // namespace
-
-int MessageBox::Plain(QWidget* parent, const QString& text) {
-    return Show(parent, Kind::Plain, ApplicationTitle(), text, Ok, Ok);
+    return clicked != nullptr ? clicked->property("answer").toInt() : closeResult;
 }
 
 int MessageBox::Typed(QWidget* parent, Kind kind, const QString& text, int buttons,
@@ -166,20 +161,12 @@ int MessageBox::Typed(QWidget* parent, Kind kind, const QString& text, int butto
     return Show(parent, kind, TitleOf(kind), text, buttons, defaultButton);
 }
 
-void MessageBox::ErrorReport(QWidget* parent, const QString& message) {
-    QString text = message;
-    if (!text.isEmpty() && text.back().unicode() > u'.') {
-        text += u'.';
-    }
-    Show(parent, Kind::Error, ApplicationTitle(), text, Ok, Ok);
-}
-
 void MessageBox::SetTestMode(bool on) {
     TheSeam().testMode = on;
 }
 
-void MessageBox::SetNextAnswer(int modalResult) {
-    TheSeam().answers.push_back(modalResult);
+void MessageBox::SetNextAnswer(int answer) {
+    TheSeam().answers.push_back(answer);
 }
 
 std::vector<MessageBox::Shown> MessageBox::TakeShown() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/qt/ModalResult.h"
-
 #include <QString>
 
 #include <vector>
@@ -16,6 +14,8 @@ class MessageBox {
 public:
     enum class Kind { Plain, Warning, Error, Information };
     enum Button : int { Yes = 1, No = 2, Ok = 4, Abort = 8 };
+    // The answers, numbered as the Windows message box returns them (IDOK, IDCANCEL, ...).
+    enum Answer : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdYes = 6, IdNo = 7 };
 
     struct Shown {
         Kind kind;
@@ -25,18 +25,18 @@ public:
         int defaultButton; // one Button
     };
 
-    // The plain box: the text, no icon, one "OK" button, the application title as caption.
-    static int Plain(QWidget* parent, const QString& text);
+    // A box with the caption given, the icon of the kind (none for Plain) and a set of buttons;
+    // returns the answer. Escape and the close box cancel, unless the box has one button only,
+    // which they press then.
+    static int Show(QWidget* parent, Kind kind, const QString& caption, const QString& text,
+                    int buttons, int defaultButton);
     // The typed box: title and icon follow the kind ("Warning", "Error", "Information").
     static int Typed(QWidget* parent, Kind kind, const QString& text, int buttons,
                      int defaultButton);
-    // The report of an error that escaped a handler: error icon, the application title as
-    // caption, OK, and "." appended when the message's last character's code is above ".".
-    static void ErrorReport(QWidget* parent, const QString& message);
 
     // In test mode no box is shown: each takes the next queued answer, or its default button's.
     static void SetTestMode(bool on);
-    static void SetNextAnswer(int modalResult);
+    static void SetNextAnswer(int answer);
     static std::vector<Shown> TakeShown();
 };
 

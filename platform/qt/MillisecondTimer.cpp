@@ -1,12 +1,33 @@
 #include "platform/qt/MillisecondTimer.h"
 
+#include <QTimer>
+
 namespace tmt::ui {
 
+namespace {
+
+class SystemTicks : public TickSource {
+public:
+    SystemTicks() {
+        // Short intervals are the point of this timer; a coarse QTimer may stretch them by 5 %.
+        ticker_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker_, &QTimer::timeout, [this] { onTick(); });
+    }
+
+    void Start(int milliseconds) override { ticker_.start(milliseconds); }
+    void Stop() override { ticker_.stop(); }
+
+private:
+    QTimer ticker_;
+};
+
+} // namespace
+
 MillisecondTimer::MillisecondTimer(QObject* parent) : QObject(parent) {
-    // Short intervals are the point of this timer; a coarse QTimer may stretch them by 5 %.
-    FTicker.setTimerType(Qt::PreciseTimer);
-    connect(&FTicker, &QTimer::timeout, this, &MillisecondTimer::Timer);
+    UseTickSource(std::make_unique<SystemTicks>());
 }
+
+MillisecondTimer::~MillisecondTimer() = default;
 
 void MillisecondTimer::SetInterval(int milliseconds) {
     if (milliseconds == FInterval) {
@@ -24,10 +45,21 @@ void MillisecondTimer::SetEnabled(bool enabled) {
     Restart();
 }
 
+void MillisecondTimer::UseTickSource(std::unique_ptr<TickSource> source) {
+    if (FSource) {
+        FSource->Stop();
+    }
+    FSource = std::move(source);
+    FSource->onTick = [this] {
+        emit Timer();
+    };
+    Restart();
+}
+
 void MillisecondTimer::Restart() {
-    FTicker.stop();
+    FSource->Stop();
     if (FEnabled && FInterval > 0) {
-        FTicker.start(FInterval);
+        FSource->Start(FInterval);
     }
 }
 

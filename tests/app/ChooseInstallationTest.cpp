@@ -1,11 +1,11 @@
 #include "app/UChooseInstallation.h"
 #include "app/UMain.h"
 
+#include "app/ModalResult.h"
 #include "launch/URunSpecial.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/PlainToolTip.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"

@@ -98,10 +98,10 @@ TEST_F(AccessKeyTest, AltWithTheUnderlinedLetterAnswersTheBox) {
         int answer;
     };
     const Case cases[] = {
-        {MessageBox::Yes | MessageBox::No, Qt::Key_Y, tmt::ui::mrYes},
-        {MessageBox::Yes | MessageBox::No, Qt::Key_N, tmt::ui::mrNo},
-        {MessageBox::Yes | MessageBox::Abort, Qt::Key_A, tmt::ui::mrAbort},
-        {MessageBox::Yes | MessageBox::Abort, Qt::Key_Y, tmt::ui::mrYes},
+        {MessageBox::Yes | MessageBox::No, Qt::Key_Y, MessageBox::IdYes},
+        {MessageBox::Yes | MessageBox::No, Qt::Key_N, MessageBox::IdNo},
+        {MessageBox::Yes | MessageBox::Abort, Qt::Key_A, MessageBox::IdAbort},
+        {MessageBox::Yes | MessageBox::Abort, Qt::Key_Y, MessageBox::IdYes},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QKeySequence(c.key).toString().toStdString());

@@ -1,7 +1,7 @@
 #include "app/UMain.h"
 
+#include "app/ApplicationTitle.h"
 #include "platform/OwnExecutable.h"
-#include "platform/qt/ApplicationTitle.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeWine.h"
 #include "tests/support/LabelPixels.h"
@@ -65,16 +65,6 @@ TEST_F(MainWindowTest, RecordedFolderWithGameShowsTheRegistryValues) {
     EXPECT_TRUE(MessageBox::TakeShown().empty());
 }
 
-TEST_F(MainWindowTest, ToolInsideTheRecordedFolderCountsAsTheSameFolder) {
-    prefix.MakeGameFolder("Games/TuneMora");
-    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora\\")", R"("1.1")");
-    tmt::platform::SetOwnExecutablePathForTesting("c:\\games\\tunemora\\tunemora-tools");
-    const auto form = Open();
-    EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora\\");
-    EXPECT_EQ(Label(*form, "lVersion"), "1.1");
-    EXPECT_EQ(EnabledToolButtons(*form), 5);
-}
-
 TEST_F(MainWindowTest, ToolInAnotherGameFolderTakesItsOwnFolder) {
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.MakeGameFolder("Other/TuneMora");
@@ -96,16 +86,6 @@ TEST_F(MainWindowTest, ToolInAnotherGameFolderTakesItsOwnFolder) {
         EXPECT_EQ(EnabledToolButtons(*form), 5);
         EXPECT_EQ(tmt::test::ReadFile(prefix.Root() / "system.reg"), regFile);
     }
-}
-
-TEST_F(MainWindowTest, FoldersDifferingInAccentedLettersAreDifferent) {
-    prefix.MakeGameFolder("Games/TUNEMOR\u00c4");
-    prefix.MakeGameFolder("Games/tunemor\u00e4");
-    prefix.WriteInstallKey(R"("C:\\Games\\tunemor\xe4")", R"("1.1")");
-    tmt::platform::SetOwnExecutablePathForTesting("C:\\Games\\TUNEMOR\u00c4\\tunemora-tools");
-    const auto form = Open();
-    EXPECT_EQ(form->InstallDir, "C:\\Games\\TUNEMOR\u00c4");
-    EXPECT_EQ(form->InstallVer, "Non default installation. Cannot read version.");
 }
 
 TEST_F(MainWindowTest, RecordedFolderWithoutVersionLeavesTheVersionEmpty) {

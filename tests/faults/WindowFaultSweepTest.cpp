@@ -1,8 +1,8 @@
 // The windows' own writes under a failing file system: the user is told in the program's words,
 // and the game's files keep their old contents or the results of the steps that were completed.
+#include "app/ModalResult.h"
 #include "maintenance/UMaintenance.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "settings/UConfigure.h"
 #include "tests/support/FaultSweep.h"
 #include "tests/support/GameWindowTest.h"

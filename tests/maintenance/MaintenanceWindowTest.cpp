@@ -1,9 +1,9 @@
 #include "maintenance/UMaintenance.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "tests/support/GameWindowTest.h"
 
 #include <QApplication>
@@ -180,39 +180,6 @@ TEST_F(MaintenanceWindowTest, LinkedTargetsAreFollowed) {
     EXPECT_TRUE(fs::is_empty(elsewhere.Path() / "temp"));
     EXPECT_TRUE(fs::is_symlink(game / "Temp"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(game / "covers.cache")));
-}
-
-TEST_F(MaintenanceWindowTest, CancelAndEscapeCloseWithoutClearing) {
-    MakeTemp();
-    for (const bool escape : {false, true}) {
-        window = std::make_unique<TFMaintenance>(main.get());
-        window->show();
-        window->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
-        if (escape) {
-            QTest::keyClick(window.get(), Qt::Key_Escape);
-        } else {
-            QTest::mouseClick(window->findChild<QPushButton*>("bCancel"), Qt::LeftButton);
-        }
-        EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(window->result(), tmt::ui::mrCancel);
-    }
-    EXPECT_TRUE(fs::exists(game / "Temp" / "a.log"));
-    EXPECT_TRUE(MessageBox::TakeShown().empty());
-}
-
-TEST_F(MaintenanceWindowTest, MainWindowOpensAFreshWindowEachTime) {
-    std::vector<TFMaintenance*> opened;
-    for (int i = 0; i < 2; ++i) {
-        QTimer::singleShot(0, [&] {
-            opened.push_back(FMaintenance);
-            EXPECT_FALSE(FMaintenance->findChild<QCheckBox*>("CheckBox1")->isChecked());
-            FMaintenance->findChild<QCheckBox*>("CheckBox1")->setChecked(true);
-            FMaintenance->reject();
-        });
-        QTest::mouseClick(main->findChild<QPushButton*>("bMaintenance"), Qt::LeftButton);
-        EXPECT_EQ(FMaintenance, nullptr);
-    }
-    EXPECT_EQ(opened.size(), 2u);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/qt/DesignFont.h"
+#include "platform/DesignFontFile.h"
 #include "platform/qt/GdiLineMetrics.h"
 
 #include "tests/support/QtPrinters.h"
@@ -46,8 +47,7 @@ protected:
 };
 
 TEST_F(DesignFontTest, TahomaFromTheFolderBecomesTheApplicationFontAtEightPoints) {
-    const fs::path wine = tmt::ui::kWineFontFolder;
-    ASSERT_TRUE(fs::exists(wine / "tahoma.ttf")) << "fonts-wine is not installed";
+    ASSERT_TRUE(fs::exists(tmt::platform::DesignFontFile())) << "fonts-wine is not installed";
     ASSERT_TRUE(tmt::ui::UseDesignFont());
     EXPECT_EQ(QApplication::font().family(), "Tahoma");
     EXPECT_EQ(QApplication::font().pointSize(), 8);
@@ -111,7 +111,7 @@ TEST_F(DesignFontTest, BytesThatAreNoTrueTypeFontAreLeftAlone) {
 }
 
 TEST_F(DesignFontTest, WithoutAUsableTahomaTheDesktopFontStays) {
-    const fs::path wine = tmt::ui::kWineFontFolder;
+    const fs::path fontFolder = tmt::platform::DesignFontFile().parent_path();
     const struct {
         const char* what;
         std::function<void(const fs::path&)> prepare;
@@ -122,7 +122,7 @@ TEST_F(DesignFontTest, WithoutAUsableTahomaTheDesktopFontStays) {
          }},
         {"only the bold face",
          [&](const fs::path& at) {
-             fs::copy_file(wine / "tahomabd.ttf", at / "tahomabd.ttf");
+             fs::copy_file(fontFolder / "tahomabd.ttf", at / "tahomabd.ttf");
          }},
         {"not a font",
          [](const fs::path& at) {
@@ -133,7 +133,8 @@ TEST_F(DesignFontTest, WithoutAUsableTahomaTheDesktopFontStays) {
         SCOPED_TRACE(c.what);
         const tmt::test::TempDir fonts;
         c.prepare(fonts.Path());
-        EXPECT_FALSE(tmt::ui::UseDesignFont(QString::fromStdString(fonts.Path().string())));
+        EXPECT_FALSE(
+            tmt::ui::UseDesignFont(QString::fromStdString((fonts.Path() / "tahoma.ttf").string())));
         EXPECT_EQ(QApplication::font(), appFont_);
         EXPECT_FALSE(QFontDatabase::families().contains("Tahoma")) << "nothing stays loaded";
     }

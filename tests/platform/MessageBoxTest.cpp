@@ -1,6 +1,7 @@
 #include "platform/qt/MessageBox.h"
+#include "app/ApplicationMessages.h"
 
-#include "platform/qt/ApplicationTitle.h"
+#include "app/ApplicationTitle.h"
 #include "platform/qt/DesignFont.h"
 #include "platform/qt/PlainToolTip.h"
 #include "tests/support/LabelPixels.h"
@@ -57,9 +58,9 @@ TEST_F(RealMessageBoxTest, MarkupAndEntitiesAreShownAsTheCharactersTheyAre) {
         QString shown;
     } cases[] = {
         // The typed boxes are the same; the profile manager's deletion question shows one.
-        {"plain", [&] { MessageBox::Plain(nullptr, text); }, text},
+        {"plain", [&] { tmt::ui::ShowMessage(nullptr, text); }, text},
         // ">" comes after "." in the character codes, so the report adds a full stop.
-        {"error report", [&] { MessageBox::ErrorReport(nullptr, text); }, text + "."},
+        {"error report", [&] { tmt::ui::ShowErrorReport(nullptr, text); }, text + "."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);
@@ -75,15 +76,15 @@ TEST_F(RealMessageBoxTest, MarkupAndEntitiesAreShownAsTheCharactersTheyAre) {
 // however much room the box has around it.
 TEST_F(RealMessageBoxTest, AccentsOnCapitalsAreDrawnWhole) {
     const QString accents = QString::fromUtf8("\u00dc\u00d6\u00c5");
-    Look([&] { MessageBox::Plain(nullptr, accents); },
+    Look([&] { tmt::ui::ShowMessage(nullptr, accents); },
          [](QMessageBox&, QLabel& label) { EXPECT_EQ(tmt::test::RowsCutOff(label), 0); });
-    Look([&] { MessageBox::ErrorReport(nullptr, accents); },
+    Look([&] { tmt::ui::ShowErrorReport(nullptr, accents); },
          [](QMessageBox&, QLabel& label) { EXPECT_EQ(tmt::test::RowsCutOff(label), 0); });
 }
 
 TEST_F(RealMessageBoxTest, ABlanklessPathWrapsWhereTheLineIsFullInsideTheScreen) {
     const QString path = "C:\\Games\\" + QString(400, u'x') + "\\profile.prf";
-    Look([&] { MessageBox::ErrorReport(nullptr, "Unable to write to " + path); },
+    Look([&] { tmt::ui::ShowErrorReport(nullptr, "Unable to write to " + path); },
          [&](QMessageBox& box, QLabel& label) {
              const QStringList lines = label.text().split(u'\n');
              ASSERT_GT(lines.size(), 2);

@@ -1,8 +1,8 @@
 #include "tests/profiles/AvatarFiles.h"
 #include "tests/profiles/ProfileWindowTest.h"
 
+#include "app/ModalResult.h"
 #include "platform/Random.h"
-#include "platform/qt/ModalResult.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/LabelPixels.h"
@@ -10,11 +10,11 @@
 
 #include <QBuffer>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <cerrno>
@@ -61,34 +61,6 @@ protected:
         QTest::mouseDClick(List().viewport(), Qt::LeftButton, {}, QPoint(10, 150));
     }
 };
-
-TEST_F(ProfileManagerTest, DefinitionMatchesTheGamesTool) {
-    TFProfileManager& window = OpenManager();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_EQ(window.windowTitle(), "Profile Manager");
-    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(Get<QGroupBox>("GroupBox1")->title(), "Profile list");
-    EXPECT_EQ(Get<QGroupBox>("GroupBox2")->title(), "Operations");
-    EXPECT_EQ(Get<QPushButton>("bAdd")->text(), "Add");
-    EXPECT_EQ(Get<QPushButton>("bModyfi")->text(), "Modify");
-    EXPECT_EQ(Get<QPushButton>("bDel")->text(), "Delete");
-    EXPECT_EQ(Get<QPushButton>("bExit")->text(), "Exit");
-    EXPECT_TRUE(Get<QPushButton>("bExit")->isDefault());
-    EXPECT_FALSE(Get<QListWidget>("lbProfiles")->isVisible());
-    EXPECT_EQ(List().selectionMode(), QAbstractItemView::SingleSelection);
-    EXPECT_EQ(QApplication::focusWidget(), &List());
-    std::vector<QString> chain;
-    for (int i = 0; i < 5; ++i) {
-        chain.push_back(QApplication::focusWidget()->objectName());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    EXPECT_EQ(chain, (std::vector<QString>{"lbSupport", "bAdd", "bDel", "bModyfi", "bExit"}));
-    const QSize size = window.size();
-    window.resize(size + QSize(40, 40));
-    EXPECT_EQ(window.size(), size);
-}
 
 TEST_F(ProfileManagerTest, ListShowsDisplayNamesAndKeepsFoldersInStep) {
     MakeProfile("a1", "[profile]\r\nname=Alice\r\n");
@@ -150,23 +122,6 @@ TEST_F(ProfileManagerTest, EmptyListRefusesEveryOperationOnASelection) {
     MessageBox::TakeShown();
     EXPECT_TRUE(AddNamed("First"));
     EXPECT_EQ(Names(), std::vector<QString>{"First"});
-}
-
-TEST_F(ProfileManagerTest, EnterInTheListAndEscapeCloseTheWindow) {
-    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        TFProfileManager& window = OpenManager();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        bool editorShown = WithEditor([this, key] { QTest::keyClick(&List(), key); },
-                                      [](TFProfile&, Editor& e) { e.Button1->click(); });
-        EXPECT_FALSE(editorShown);
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_EQ(window.result(), tmt::ui::mrCancel);
-    }
-    TFProfileManager& window = OpenManager();
-    Press("bExit");
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.result(), tmt::ui::mrCancel);
 }
 
 TEST_F(ProfileManagerTest, DuplicateNamesAreRefusedInAnyMixOfAToZCase) {
@@ -361,6 +316,7 @@ TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItH
     MakeProfile("<b>Ann &amp; Co", "[profile]\r\nname=Ann\r\n");
     OpenManager();
     MessageBox::SetTestMode(false);
+    const auto backToTestMode = qScopeGuard([] { MessageBox::SetTestMode(true); });
     const bool shown = tmt::test::WhileShown<QMessageBox>(
         [this] { Press("bDel"); },
         [](QMessageBox& box) {
@@ -372,7 +328,6 @@ TEST_F(ProfileManagerTest, TheDeleteQuestionShowsTheFolderNameAsTheCharactersItH
                       "undone! Be warned !");
             EXPECT_TRUE(tmt::test::ShowsPlainText(*label));
         });
-    MessageBox::SetTestMode(true);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(fs::exists(profiles / "<b>Ann &amp; Co" / "profile.prf"));
 }
@@ -399,30 +354,26 @@ TEST_F(ProfileManagerTest, FolderWhoseNameIsNotUtf8IsModifiedAndDeletedItself) {
     EXPECT_EQ(Names(), std::vector<QString>{"Decoy"});
 }
 
-TEST_F(ProfileManagerTest, NameWithASeparatorIsRefusedWithAPlainMessage) {
+// The store says why a name can have no folder; the window shows that in a plain box.
+TEST_F(ProfileManagerTest, RefusedNamesShowTheReasonAndWriteNothing) {
     OpenManager();
     const auto before = Disk();
-    for (const QString& typed : {QString("..\\..\\X"), QString("a/b"), QString("\\")}) {
+    const std::pair<QString, const char*> refused[] = {
+        {"..\\..\\X", tmt::kSeparatorInName},
+        {"a/b", tmt::kSeparatorInName},
+        {"\\", tmt::kSeparatorInName},
+        {".secret", tmt::kDotInFront},
+    };
+    for (const auto& [typed, reason] : refused) {
         SCOPED_TRACE(typed.toStdString());
         EXPECT_TRUE(AddNamed(typed));
         const auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
-        EXPECT_EQ(shown[0].text, "Profile name cannot contain \\ or /.");
+        EXPECT_EQ(shown[0].text.toStdString(), reason);
         EXPECT_EQ(Disk(), before);
         EXPECT_FALSE(fs::exists(game.parent_path() / "X"));
     }
-}
-
-TEST_F(ProfileManagerTest, NameBeginningWithADotIsRefusedWithAPlainMessage) {
-    OpenManager();
-    const auto before = Disk();
-    EXPECT_TRUE(AddNamed(".secret"));
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Plain);
-    EXPECT_EQ(shown[0].text.toStdString(), tmt::kDotInFront);
-    EXPECT_EQ(Disk(), before);
 }
 
 TEST_F(ProfileManagerTest, ProfilesListAsWineListsThemWithAnyName) {
@@ -461,39 +412,37 @@ TEST_F(ProfileManagerTest, TextTheProfileFileCannotHoldIsReportedAndNothingWritt
     EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
 }
 
-TEST_F(ProfileManagerTest, AnAddOfWhichNothingIsWrittenLeavesNoFolder) {
-    OpenManager();
-    {
-        // The first key's file is renamed into place; that is the write that fails.
-        const tmt::test::FailNthCall fault(tmt::platform::fileops::Call::Rename, 1, ENOSPC);
-        EXPECT_TRUE(AddNamed("Bob"));
-    }
-    const auto shown = Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.toStdString(),
-              "Unable to write to C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf.");
-    EXPECT_TRUE(fs::is_empty(profiles));
-    EXPECT_EQ(List().count(), 0);
-}
-
+// An add of which nothing could be written leaves no folder behind, then tells the user.
 TEST_F(ProfileManagerTest, WriteFailuresReachTheUserAfterTheCleanUp) {
     struct Case {
         const char* label;
         QString typed;
+        bool profilesFolder;
+        bool diskFull;
         std::string file;
     };
     const Case cases[] = {
-        {"Profiles missing", "Bob", "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
-        {"name Windows cannot hold", "Bob?", "C:\\Games\\TuneMora\\Profiles\\Bob?\\profile.prf"},
+        // The first key's file is renamed into place; that is the write that fails.
+        {"disk full", "Bob", true, true, "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
+        {"Profiles missing", "Bob", false, false,
+         "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf"},
+        {"name Windows cannot hold", "Bob?", true, false,
+         "C:\\Games\\TuneMora\\Profiles\\Bob?\\profile.prf"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         fs::remove_all(profiles);
-        if (c.typed != "Bob") {
+        if (c.profilesFolder) {
             fs::create_directory(profiles);
         }
         OpenManager();
-        EXPECT_TRUE(AddNamed(c.typed));
+        {
+            std::optional<tmt::test::FailNthCall> fault;
+            if (c.diskFull) {
+                fault.emplace(tmt::platform::fileops::Call::Rename, 1, ENOSPC);
+            }
+            EXPECT_TRUE(AddNamed(c.typed));
+        }
         const auto shown = Shown();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
@@ -516,8 +465,8 @@ TEST_F(ProfileManagerTest, PictureThatCannotBeCopiedIsReportedAndDropped) {
                                e.Button2->click();
                            }));
     EXPECT_EQ(Texts(), std::vector<QString>{"Cannot copy avatar file to profile folder!"});
-    EXPECT_EQ(ReadFile(profiles / "Ann" / "profile.prf"),
-              "[profile]\r\nname=Ann\r\nlogin=\r\nlocked=no\r\n");
+    EXPECT_FALSE(
+        tmt::IniFile(tmt::ProfileFilePath(kInstallDir, "Ann")).ValueExists("profile", "avatar"));
 }
 
 // Avatars as the game's players leave them: good pictures of every kind load; anything else
@@ -613,31 +562,6 @@ TEST_F(ProfileManagerTest, PickingABadFileShowsTheErrorReport) {
                                }
                                e.Button1->click();
                            }));
-}
-
-TEST_F(ProfileManagerTest, MainWindowOpensTheManagerModallyAndForgetsItAfterwards) {
-    MakeProfile("Bob", "[profile]\r\nname=Bob\r\n");
-    bool seen = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* window = qobject_cast<TFProfileManager*>(QApplication::activeModalWidget());
-        if (window == nullptr || seen) {
-            return;
-        }
-        seen = true;
-        EXPECT_EQ(window, FProfileManager);
-        EXPECT_EQ(window->parentWidget(), main.get());
-        auto* list = window->findChild<QListWidget*>("lbSupport");
-        EXPECT_EQ(list->count(), 1);
-        EXPECT_EQ(list->item(0)->text(), "Bob");
-        window->findChild<QPushButton*>("bExit")->click();
-    });
-    poll.start();
-    main->findChild<QPushButton*>("bProfileManager")->click();
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(FProfileManager, nullptr);
-    EXPECT_TRUE(main->findChildren<TFProfileManager*>().isEmpty());
 }
 
 } // namespace

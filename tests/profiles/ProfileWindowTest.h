@@ -3,7 +3,7 @@
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/PictureDialog.h"
+#include "profiles/PictureDialog.h"
 #include "profiles/UProfile.h"
 #include "profiles/UProfileManager.h"
 #include "tests/support/GameWindowTest.h"

@@ -1,11 +1,11 @@
 #include "settings/UConfigure.h"
 
+#include "app/ModalResult.h"
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
-#include "platform/qt/FolderChooser.h"
 #include "platform/qt/MessageBox.h"
-#include "platform/qt/ModalResult.h"
 #include "platform/qt/ScreenSize.h"
+#include "settings/FolderChooser.h"
 #include "settings/GameSettings.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/GameWindowTest.h"
@@ -260,21 +260,6 @@ TEST_F(ConfigureWindowTest, ASongsFolderTheFileCannotHoldIsReportedBeforeAnythin
               folder.toStdString());
 }
 
-TEST_F(ConfigureWindowTest, CancelAndEscapeWriteNothing) {
-    for (const bool escape : {false, true}) {
-        Open();
-        Get<QRadioButton>("rbFullOFF")->setChecked(true);
-        if (escape) {
-            QTest::keyClick(window.get(), Qt::Key_Escape);
-        } else {
-            Click("bClose");
-        }
-        EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(window->result(), tmt::ui::mrCancel);
-    }
-    EXPECT_FALSE(fs::exists(game / "config.ini"));
-}
-
 TEST_F(ConfigureWindowTest, AFailedWriteStopsTheSaveAndKeepsTheWindowOpen) {
     Config("[Graphics]\r\nResolution=1x1\r\n");
     Open();
@@ -295,19 +280,6 @@ TEST_F(ConfigureWindowTest, AFailedWriteStopsTheSaveAndKeepsTheWindowOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(std::distance(fs::directory_iterator(game), fs::directory_iterator()), 2)
         << "only Tunemora.exe and config.ini: no temporary file left";
-}
-
-TEST_F(ConfigureWindowTest, TheMainWindowsButtonOpensIt) {
-    Config("[Graphics]\r\nFullScreen=Off\r\n");
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        opened =
-            FConfigure != nullptr && FConfigure->findChild<QRadioButton*>("rbFullOFF")->isChecked();
-        FConfigure->reject();
-    });
-    QTest::mouseClick(main->findChild<QPushButton*>("bConfig"), Qt::LeftButton);
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(FConfigure, nullptr);
 }
 
 TEST_F(ConfigureWindowTest, TheSongsFolderIsShownAsTheCharactersItHas) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/WrapLabel.h"
+#include "settings/WrapLabel.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/qt/FolderChooser.h"
+#include "settings/FolderChooser.h"
 
 #include "platform/PathMap.h"
 

@@ -1,4 +1,4 @@
-#include "platform/qt/WrapLabel.h"
+#include "settings/WrapLabel.h"
 
 #include "platform/qt/TextLines.h"
 
@@ -10,7 +10,7 @@
 namespace tmt::ui {
 
 namespace {
-constexpr char kEllipsis[] = "...";
+constexpr QLatin1String kEllipsis("...");
 // The width a label without a design width takes, in average characters.
 constexpr int kFallbackCharacters = 20;
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/qt/PictureDialog.h"
+#include "profiles/PictureDialog.h"
 
 #include "platform/PathMap.h"
 #include "platform/qt/JpegPixmap.h"
@@ -14,7 +14,7 @@ namespace tmt::ui {
 namespace {
 
 constexpr QSize kPreviewBox(160, 160);
-constexpr char kJpegFilter[] = "JPEG Image File (*.jpg *.jpeg)";
+constexpr QLatin1String kJpegFilter("JPEG Image File (*.jpg *.jpeg)");
 // The type box shows the description alone, with its closing blank, where Qt would trim it.
 constexpr char kJpegDescription[] = "JPEG Image File ";
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/qt/MessageBox.h"
+#include "app/ApplicationMessages.h"
 
+#include <QAbstractButton>
 #include <QString>
 
 #include <exception>
@@ -17,7 +18,7 @@ template <typename Handler> void Guarded(QWidget* owner, Handler&& handler) {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& error) {
-        MessageBox::ErrorReport(owner, QString::fromUtf8(error.what()));
+        ShowErrorReport(owner, QString::fromUtf8(error.what()));
     }
 }
 
@@ -26,6 +27,12 @@ template <typename Window> auto GuardedSlot(Window* owner, void (Window::*handle
     return [owner, handler] {
         Guarded(owner, [owner, handler] { (owner->*handler)(); });
     };
+}
+
+// A click on the button runs one handler of `owner` inside the guard.
+template <typename Window>
+void OnClick(QAbstractButton* button, Window* owner, void (Window::*handler)()) {
+    QObject::connect(button, &QAbstractButton::clicked, owner, GuardedSlot(owner, handler));
 }
 
 } // namespace tmt::ui

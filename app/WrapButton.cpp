@@ -1,4 +1,4 @@
-#include "platform/qt/WrapButton.h"
+#include "app/WrapButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

@@ -1,4 +1,4 @@
-#include "platform/qt/RadioGroup.h"
+#include "launch/RadioGroup.h"
 
 #include <QGridLayout>
 #include <QRadioButton>

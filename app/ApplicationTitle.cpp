@@ -1,4 +1,4 @@
-#include "platform/qt/ApplicationTitle.h"
+#include "app/ApplicationTitle.h"
 
 namespace tmt::ui {
 

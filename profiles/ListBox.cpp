@@ -1,4 +1,4 @@
-#include "platform/qt/ListBox.h"
+#include "profiles/ListBox.h"
 
 namespace tmt::ui {
 
