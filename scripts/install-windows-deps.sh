@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ perl nasm
+    cmake ninja-build ccache g++ perl nasm
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     qt6-base-dev qt6-base-dev-tools googletest
     dpkg-dev xz-utils debian-archive-keyring ca-certificates
