@@ -66,8 +66,9 @@ tool_dir=$drive_c/Program\ Files/TuneMora\ Tools
 [ -f "$tool_dir/tunemora-tools.exe" ] || fail "the installer put no tunemora-tools.exe into Program Files"
 [ -f "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TuneMora Tools.lnk" ] ||
     fail "the installer made no Start-menu entry"
-wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TuneMora Tools' \
-    /v DisplayVersion | grep -F "$version" >/dev/null || fail "the installer made no uninstall entry"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TuneMora Tools'
+wine reg query "$uninstall_key" /v DisplayVersion | grep -F "$version" >/dev/null ||
+    fail "the installer made no uninstall entry"
 echo "$session: installed into Program Files, with a Start-menu entry and an uninstall entry"
 
 # Started from the Start menu. start.exe returns at once for a menu entry, so the tool's own
@@ -116,5 +117,6 @@ wine "C:\\Program Files\\TuneMora Tools\\uninstall.exe" /S || fail "the uninstal
 await "the uninstall" test ! -e "$tool_dir"
 [ ! -e "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TuneMora Tools.lnk" ] ||
     fail "the uninstaller left the Start-menu entry"
-echo "$session: the uninstaller removed the tool and its Start-menu entry"
+! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its uninstall entry"
+echo "$session: the uninstaller removed the tool, its Start-menu entry and its uninstall entry"
 echo "$session: passed in $((SECONDS - started)) s"
