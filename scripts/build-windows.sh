@@ -39,7 +39,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF "$@" >"$build/configure.log" ||
     fail "configuring failed: see $build/configure.log"
 
-# The test programs are listed at build time by running them, under Wine.
+# GoogleTest's default lists the tests at build time, by running the test programs under Wine.
 if grep -q '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
     [ -f "$test_prefix/system.reg" ] || wine_make_prefix "$test_prefix"
     wine_start "$test_prefix"
