@@ -1,6 +1,7 @@
-# Gives an executable the version record that GetVersion reads back: the fixed-file-info layout of
-# a Windows version resource, kept in an ELF section of its own.
+# Gives an executable the version that GetVersion reads back: on Windows a real version resource,
+# elsewhere the same fixed-file-info layout kept in an ELF section of its own.
 set(TM_VERSION_RECORD_TEMPLATE "${CMAKE_CURRENT_LIST_DIR}/VersionRecord.cpp.in")
+set(TM_VERSION_RESOURCE_TEMPLATE "${CMAKE_CURRENT_LIST_DIR}/VersionResource.rc.in")
 
 function(tm_embed_version target file_version)
     cmake_parse_arguments(ARG "" "PRODUCT" "" ${ARGN})
@@ -17,7 +18,12 @@ function(tm_embed_version target file_version)
     list(GET pv 1 TM_PV_MINOR)
     list(GET pv 2 TM_PV_RELEASE)
     list(GET pv 3 TM_PV_BUILD)
-    set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record.cpp")
-    configure_file("${TM_VERSION_RECORD_TEMPLATE}" "${out}" @ONLY)
+    if(WIN32)
+        set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc")
+        configure_file("${TM_VERSION_RESOURCE_TEMPLATE}" "${out}" @ONLY)
+    else()
+        set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record.cpp")
+        configure_file("${TM_VERSION_RECORD_TEMPLATE}" "${out}" @ONLY)
+    endif()
     target_sources(${target} PRIVATE "${out}")
 endfunction()

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what cross-building for Windows and running the result under Wine need on Debian 12,
 # from Debian's own packages: the mingw-w64 compilers (POSIX threads), the host Qt tools the
-# Windows Qt is built against, the tools that fetch and unpack Debian source packages, Wine and NSIS.
+# Windows Qt is built against, the tools that fetch and unpack Debian source packages, Wine, and what
+# packs the program (icotool for its icon, zip, NSIS) and drives it under a private X server.
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ perl nasm
+    cmake ninja-build ccache g++ perl nasm
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     qt6-base-dev qt6-base-dev-tools googletest
     dpkg-dev xz-utils debian-archive-keyring ca-certificates
-    wine wine64 nsis fonts-dejavu-core xvfb xauth time
+    wine wine64 fonts-dejavu-core icoutils zip nsis xvfb xauth xdotool time
 )
 
 missing=()

@@ -7,11 +7,16 @@
 #   TMT_WINDOWS_TOOLCHAIN_CACHE  cache folder (default: $XDG_CACHE_HOME/tunemora-tools/windows-toolchain)
 #   TMT_WINDOWS_TOOLCHAIN_JOBS   parallel compile jobs (default: 2)
 #   TMT_WINDOWS_TOOLCHAIN_KEEP_WORK=1  keep sources and build folders after a successful build
+#
+# A successful build removes the cache folders of earlier keys: each is some 100 MB, and nothing
+# but this script's own version of the moment may use them.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 toolchain_file=$repo/cmake/mingw-w64-x86_64.cmake
-cache_root=${TMT_WINDOWS_TOOLCHAIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tunemora-tools/windows-toolchain}
+# A bare root shell (a chroot, a container) may come without HOME.
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache_root=${TMT_WINDOWS_TOOLCHAIN_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/tunemora-tools/windows-toolchain}
 jobs=${TMT_WINDOWS_TOOLCHAIN_JOBS:-2}
 host_qt_cmake_dir=/usr/lib/x86_64-linux-gnu/cmake
 debian_suite=bookworm
@@ -92,33 +97,39 @@ run_logged() {
     fi
 }
 
-# Fetches Debian source packages through a private apt configuration with a deb-src entry, from
-# the mirror and with the signing key the machine already uses, leaving the system's apt alone.
+# Fetches Debian source packages through a private apt configuration with deb-src entries, from
+# the mirrors and with the signing key the machine already uses, leaving the system's apt alone.
+# Every suite of the release the machine follows gets its entry, so that a host Qt updated from
+# the security or updates suite finds its own source.
 fetch_sources() {
     local apt=$work/apt
-    local mirror
-    mirror=$(apt-cache policy | awk -v want="$debian_suite/main" '$3 == want { print $2; exit }')
-    mirror=${mirror:-http://deb.debian.org/debian}
     mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/cache/archives/partial"
-    cat >"$apt/sources.list.d/debian-src.sources" <<EOF
-Types: deb-src
-URIs: $mirror
-Suites: $debian_suite
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    apt-cache policy |
+        awk -v release="$debian_suite" '
+            $3 ~ "^" release "(-updates|-security)?/main$" && !seen[$2 " " $3]++ {
+                sub("/main$", "", $3)
+                printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\n", $2, $3
+                print "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg\n"
+                found = 1
+            }
+            END { if (!found) exit 1 }' >"$apt/sources.list.d/debian-src.sources" ||
+        printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+            http://deb.debian.org/debian "$debian_suite" \
+            /usr/share/keyrings/debian-archive-keyring.gpg >"$apt/sources.list.d/debian-src.sources"
     local apt_options=(
         -o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$apt/sources.list.d"
         -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache"
         -o APT::Sandbox::User="$(id -un)"
     )
-    apt-get "${apt_options[@]}" -qq update
-    (cd "$work/downloads" && apt-get "${apt_options[@]}" -qq source --download-only "$@")
+    # Standard output carries only the finished folder's name.
+    apt-get "${apt_options[@]}" -qq update >&2
+    (cd "$work/downloads" && apt-get "${apt_options[@]}" -qq source --download-only "$@" >&2)
 }
 
 unpack() {
     local dsc=$1 target=$2
     [ -d "$target" ] && return
+    rm -rf "$target.partial"
     dpkg-source -x "$dsc" "$target.partial" >"$target.log" 2>&1 || {
         cat "$target.log" >&2
         fail "could not unpack $dsc"
@@ -171,7 +182,12 @@ if [ ! -f "$qt_build/.configured" ]; then
         -qt-host-path /usr -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" \
         -DQT_HOST_PATH_CMAKE_DIR="$host_qt_cmake_dir")
     touch "$qt_build/.configured"
+elif [ "$(cat "$qt_build/.prefix" 2>/dev/null)" != "$prefix" ]; then
+    # A build folder kept from an earlier key names that key's folder in what it installs (the
+    # pkg-config files, target_qt.conf, the build internals); only a new configure step renames it.
+    run_logged "$qt_build/configure.log" cmake -DCMAKE_INSTALL_PREFIX="$prefix" "$qt_build"
 fi
+printf '%s\n' "$prefix" >"$qt_build/.prefix"
 step "building Qt with $jobs jobs"
 rm -f "$qt_build/build.log" "$qt_build/install.log"
 run_logged "$qt_build/build.log" cmake --build "$qt_build" --parallel "$jobs"
@@ -182,10 +198,15 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     path=$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")
     [ -f "$path" ] || fail "the mingw-w64 runtime $dll was not found"
     cp "$path" "$prefix/bin/"
+    # Debian ships them with their symbols: libstdc++ drops from 23 MB to 2 MB.
+    x86_64-w64-mingw32-strip --strip-unneeded "$prefix/bin/$dll"
 done
 
 printf 'qt6-base %s\nlibjpeg-turbo %s\ngoogletest %s\ng++-mingw-w64-x86-64-posix %s\n' \
     "$qt_version" "$jpeg_version" "$gtest_version" "$mingw_version" >"$prefix/.complete"
-step "done"
 [ "${TMT_WINDOWS_TOOLCHAIN_KEEP_WORK:-0}" = 1 ] || rm -rf "$work"
+for old in "$cache_root"/qt*-jpeg*-gtest*-mingw*-*; do
+    [ "$old" = "$prefix" ] || [ ! -d "$old" ] || rm -rf "$old"
+done
+step "done"
 printf '%s\n' "$prefix"

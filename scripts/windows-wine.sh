@@ -1,0 +1,27 @@
+# shellcheck shell=bash
+# Sourced by the Windows scripts: runs Windows programs under Debian's 64-bit Wine (there is no
+# 32-bit Wine on a plain Debian 12 machine), in prefixes of their own and without a person: no
+# Mono or Gecko installer, no menu entries in the user's desktop, no debugging chatter.
+wine64=/usr/lib/wine/wine64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+# Makes a fresh prefix in the given folder, and waits until Wine has finished writing it.
+wine_make_prefix() {
+    rm -rf "$1"
+    mkdir -p "$(dirname "$1")"
+    WINEPREFIX=$1 wineboot -i </dev/null >/dev/null 2>&1
+    WINEPREFIX=$1 wineserver -w
+}
+
+# Keeps one Wine server with its services running in the prefix until wine_stop, so that each
+# program does not wait for a server of its own. The services inherit the standard streams of
+# whatever starts them, hence the explicit redirections: a pipe held open would hang a caller.
+wine_start() {
+    WINEPREFIX=$1 wineserver -p </dev/null >/dev/null 2>&1
+    WINEPREFIX=$1 "$wine64" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+wine_stop() {
+    WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+}
