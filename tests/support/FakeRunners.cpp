@@ -15,11 +15,13 @@ constexpr const char* kRecordedVariables[] = {"WINEPREFIX", "STEAM_COMPAT_DATA_P
                                               "STEAM_COMPAT_CLIENT_INSTALL_PATH"};
 
 // Each start writes its record to a file of its own, renamed into place when complete, so that a
-// reader never sees half a record. Fields are NUL-separated: the program, the folder, each
-// variable as NAME=value (or NAME alone when unset), then the arguments.
+// reader never sees half a record. The name leads with the nanosecond clock (19 digits until
+// 2286), so that names sort in the order of the starts; process ids wrap and differ in length.
+// Fields are NUL-separated: the program, the folder, each variable as NAME=value (or NAME alone
+// when unset), then the arguments.
 std::string Script(const fs::path& records, const std::optional<fs::path>& answer) {
     std::string script = "#!/bin/sh\nrecord=\"" + records.string() +
-                         "/$$.$(/usr/bin/date +%s%N)\"\n{\nprintf '%s\\0' \"$0\" \"$PWD\"\n";
+                         "/$(/usr/bin/date +%s%N).$$\"\n{\nprintf '%s\\0' \"$0\" \"$PWD\"\n";
     for (const char* name : kRecordedVariables) {
         script += std::string("if [ -n \"${") + name + "+x}\" ]; then printf '%s\\0' \"" + name +
                   "=$" + name + "\"; else printf '%s\\0' " + name + "; fi\n";
