@@ -1,6 +1,4 @@
-#include "tests/profiles/AvatarFiles.h"
 #include "tests/profiles/ProfileWindowTest.h"
-#include "tests/support/JpegEncoder.h"
 
 #include "profiles/ProfileStore.h"
 
@@ -16,7 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tmt::test::MakeJpeg;
+using tmt::test::Jpeg;
 using tmt::test::ReadFile;
 using tmt::test::WriteFile;
 using tmt::ui::MessageBox;
@@ -50,9 +48,9 @@ protected:
             .ValueExists("profile", "avatar");
     }
 
-    const std::string red = MakeJpeg(120, 80);
-    const std::string blue = MakeJpeg(64, 64, tmt::test::JpegKind::Progressive);
-    const std::string old = MakeJpeg(100, 100, tmt::test::JpegKind::Gray);
+    const std::string red = Jpeg(120, 80);
+    const std::string blue = Jpeg(64, 64, {.progressive = true});
+    const std::string old = Jpeg(100, 100, {.colour = tmt::test::JpegColour::Grayscale});
 };
 
 TEST_F(ProfileDialogTest, PictureIsChosenByDoubleClickSetOrMenuButNotBySingleClick) {

@@ -7,6 +7,7 @@
 #include "profiles/UProfile.h"
 #include "profiles/UProfileManager.h"
 #include "tests/support/GameWindowTest.h"
+#include "tests/support/JpegEncoder.h"
 #include "tests/support/QtPrinters.h"
 #include "ui_UProfile.h"
 
@@ -26,6 +27,12 @@
 #include <vector>
 
 namespace tmt::test {
+
+// A picture of one colour; what pictures of every kind decode to is the decoder's tests' business.
+inline std::string Jpeg(int width, int height, const JpegOptions& options = {}) {
+    return EncodeUniformJpeg(
+        width, height, std::vector<std::uint8_t>(SamplesPerPixel(options.colour), 160), options);
+}
 
 // A game folder with Profiles below it, the main window on it, and the profile manager opened
 // on demand; the editor dialog is driven while it is shown modally.
