@@ -94,10 +94,8 @@ protected:
 
 TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindowShows) {
     std::vector<QStringList> rows;
-    QString caption;
     bool firstSelected = false;
     const auto form = Open([&](TFChooseInstallation& window) {
-        caption = window.windowTitle();
         QTreeWidget& list = Rows(window);
         for (int row = 0; row < list.topLevelItemCount(); ++row) {
             QStringList texts;
@@ -111,7 +109,6 @@ TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindow
     });
     ASSERT_NE(chooser, nullptr);
     EXPECT_FALSE(mainShownUnderChooser);
-    EXPECT_EQ(caption, "Choose the TuneMora installation");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], (QStringList{"Wine", "C:\\Games\\TuneMora", "1.1",
                                     QString::fromStdString((Home() / ".wine").string())}));
