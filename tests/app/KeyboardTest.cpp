@@ -39,27 +39,16 @@ const std::vector<Chain> kChains = {
     {"TFProfile", {"eName", "eLogin", "cbLocked", "Button2", "Button1", "Button3", "Button4"}},
     // Top to bottom as on screen, row by row from the left.
     {"TFRunSpecial",
-     {"rgRender:Default",
-      "rgRes:Default",
-      "rgDetails:Default",
-      "rgMidiDelay:Default",
-      "rgWaveVol:Default",
-      "CheckBox13",
-      "cbMusicAsync",
-      "CheckBox1",
-      "CheckBox2",
-      "CheckBox3",
-      "CheckBox4",
-      "CheckBox5",
-      "CheckBox6",
-      "CheckBox7",
-      "CheckBox8",
-      "CheckBox9",
-      "CheckBox10",
-      "CheckBox11",
-      "CheckBox12",
-      "bRun",
-      "bCancel"}},
+     [] {
+         std::vector<QString> stops = {
+             "rgRender:Default",  "rgRes:Default", "rgDetails:Default", "rgMidiDelay:Default",
+             "rgWaveVol:Default", "CheckBox13",    "cbMusicAsync"};
+         for (int box = 1; box <= 12; ++box) {
+             stops.push_back("CheckBox" + QString::number(box));
+         }
+         stops.insert(stops.end(), {"bRun", "bCancel"});
+         return stops;
+     }()},
     {"TFMaintenance", {"CheckBox1", "CheckBox2", "bClear", "bCancel"}},
     {"TFormAbout", {"bOK", "bMagic"}},
     {"TFChooseInstallation", {"lvInstallations", "bOk", "bCancel"}},

@@ -9,12 +9,11 @@
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/JpegEncoder.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
 #include "ui_UProfile.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -83,24 +82,10 @@ protected:
     // whether the editor was shown.
     static bool WithEditor(const std::function<void()>& action,
                            const std::function<void(TFProfile&, Ui::TFProfile&)>& inEditor) {
-        bool shown = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* editor = qobject_cast<TFProfile*>(QApplication::activeModalWidget());
-            if (editor != nullptr && editor->isVisible() && !shown) {
-                shown = true;
-                poll.stop();
-                inEditor(*editor, *editor->Controls());
-                if (editor->isVisible()) {
-                    ADD_FAILURE() << "the editor was left open";
-                    editor->done(2);
-                }
-            }
+        return WhileShown<TFProfile>(action, [&](TFProfile& editor) {
+            inEditor(editor, *editor.Controls());
+            EXPECT_FALSE(editor.isVisible()) << "the editor was left open";
         });
-        poll.start();
-        action();
-        return shown;
     }
     static void Click(QPushButton* button) { button->click(); }
 
