@@ -7,6 +7,7 @@
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
+#include "tests/app/StartedPrograms.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/QtPrinters.h"
@@ -77,6 +78,13 @@ protected:
         return form.findChild<QLabel*>(name)->text();
     }
 
+    // Every start so far, once each started program has ended.
+    std::vector<tmt::test::FakeRunners::Start> Starts() const {
+        started.WaitUntilAllEnded();
+        return runners.Starts();
+    }
+
+    tmt::test::StartedPrograms started;
     tmt::test::FakeRunners runners;
     tmt::test::FakeHome home;
     fs::path wineGame, steamGame, bottleGame;
@@ -86,10 +94,8 @@ protected:
 
 TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindowShows) {
     std::vector<QStringList> rows;
-    QString caption;
     bool firstSelected = false;
     const auto form = Open([&](TFChooseInstallation& window) {
-        caption = window.windowTitle();
         QTreeWidget& list = Rows(window);
         for (int row = 0; row < list.topLevelItemCount(); ++row) {
             QStringList texts;
@@ -103,7 +109,6 @@ TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedBeforeTheMainWindow
     });
     ASSERT_NE(chooser, nullptr);
     EXPECT_FALSE(mainShownUnderChooser);
-    EXPECT_EQ(caption, "Choose the TuneMora installation");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], (QStringList{"Wine", "C:\\Games\\TuneMora", "1.1",
                                     QString::fromStdString((Home() / ".wine").string())}));
@@ -131,7 +136,7 @@ TEST_F(ChooseInstallationTest, TheChosenRowIsTheOneTheGameStartsFrom) {
     EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora Steam");
     EXPECT_EQ(Label(*form, "lVersion"), "2.0");
     QTest::mouseClick(form->findChild<QPushButton*>("bRun"), Qt::LeftButton);
-    const auto starts = runners.WaitForStarts(1);
+    const auto starts = Starts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].program.filename(), "steam");
     EXPECT_EQ(starts[0].arguments, (std::vector<std::string>{"-applaunch", "1000"}));
@@ -152,7 +157,7 @@ TEST_F(ChooseInstallationTest, DoubleClickTakesTheRowAndTheToolWindowsWorkOnIt) 
     launch.findChild<QCheckBox*>("CheckBox10")->setChecked(true);
     MessageBox::SetNextAnswer(tmt::ui::mrYes);
     QTest::mouseClick(launch.findChild<QPushButton*>("bRun"), Qt::LeftButton);
-    const auto starts = runners.WaitForStarts(1);
+    const auto starts = Starts();
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].program.filename(), "bottles-cli");
     EXPECT_EQ(starts[0].arguments.back(), "-debug");

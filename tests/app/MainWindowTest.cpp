@@ -3,7 +3,8 @@
 #include "app/ApplicationTitle.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/support/FakeWine.h"
+#include "tests/app/StartedPrograms.h"
+#include "tests/support/FakeRunners.h"
 #include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
@@ -15,14 +16,19 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
+namespace fs = std::filesystem;
 using tmt::ui::MessageBox;
 
 const char* const kToolButtons[] = {"bProfileManager", "bConfig", "bMaintenance", "bRunSpecial",
                                     "bRun"};
+const QString kNoInstallation = "Wrong or none directory in registry. Please reinstall TuneMora!";
+const QString kNonDefault = "Non default installation. Cannot read version.";
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -34,8 +40,7 @@ protected:
     }
     void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
 
-    std::unique_ptr<TFormMain> Open() { return std::make_unique<TFormMain>(); }
-
+    static std::unique_ptr<TFormMain> Open() { return std::make_unique<TFormMain>(); }
     static QString Label(const TFormMain& form, const char* name) {
         return form.findChild<QLabel*>(name)->text();
     }
@@ -49,6 +54,32 @@ protected:
         }
         return enabled;
     }
+    // The folder and version are shown and taken as the installation's; the tools are on only
+    // for a folder that holds the game.
+    static void ExpectShown(const TFormMain& form, const QString& folder, const QString& version,
+                            bool toolsOn) {
+        EXPECT_EQ(Label(form, "lDefaultDir"), folder);
+        EXPECT_EQ(QString::fromStdString(form.InstallDir), folder);
+        EXPECT_EQ(Label(form, "lVersion"), version);
+        EXPECT_EQ(QString::fromStdString(form.InstallVer), version);
+        EXPECT_EQ(EnabledToolButtons(form), toolsOn ? 5 : 0);
+    }
+    static void ExpectErrorBox(const QString& text, const QString& title = "Error") {
+        const auto shown = MessageBox::TakeShown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_EQ(shown[0].buttons, MessageBox::Ok);
+        EXPECT_EQ(shown[0].title, title);
+        EXPECT_EQ(shown[0].text, text);
+    }
+    void MakeInstalledGame(const std::string& folder = "Games/TuneMora") {
+        prefix.MakeGameFolder(folder);
+        std::string registryPath = "C:\\\\" + folder;
+        for (std::size_t at = 0; (at = registryPath.find('/', at)) != std::string::npos;) {
+            registryPath.replace(at, 1, "\\\\");
+        }
+        prefix.WriteInstallKey("\"" + registryPath + "\"", R"("1.1")");
+    }
 
     tmt::test::TestPrefix prefix;
 };
@@ -57,60 +88,34 @@ TEST_F(MainWindowTest, RecordedFolderWithGameShowsTheRegistryValues) {
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.0.2 M\xfcnster \"q\"")");
     const auto form = Open();
-    EXPECT_EQ(form->InstallDir, "C:\\Games\\TuneMora");
-    EXPECT_EQ(form->InstallVer, "1.0.2 M\u00fcnster \"q\"");
-    EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Games\\TuneMora");
-    EXPECT_EQ(Label(*form, "lVersion"), QString::fromUtf8("1.0.2 M\u00fcnster \"q\""));
-    EXPECT_EQ(EnabledToolButtons(*form), 5);
+    ExpectShown(*form, "C:\\Games\\TuneMora", QString::fromUtf8("1.0.2 M\u00fcnster \"q\""), true);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
 }
 
+// Without a key the tool's folder wins as well: the decision table's own tests show that.
 TEST_F(MainWindowTest, ToolInAnotherGameFolderTakesItsOwnFolder) {
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.MakeGameFolder("Other/TuneMora");
     tmt::platform::SetOwnExecutablePathForTesting("C:\\Other\\TuneMora\\tunemora-tools");
-    const std::string registryBefore = R"("C:\\Games\\TuneMora")";
-    for (const bool withKey : {true, false}) {
-        SCOPED_TRACE(withKey ? "with installation key" : "without installation key");
-        if (withKey) {
-            prefix.WriteInstallKey(registryBefore, R"("1.1")");
-        } else {
-            prefix.WriteSystemReg("WINE REGISTRY Version 2\n");
-        }
-        const std::string regFile = tmt::test::ReadFile(prefix.Root() / "system.reg");
-        const auto form = Open();
-        EXPECT_EQ(form->InstallDir, "C:\\Other\\TuneMora");
-        EXPECT_EQ(form->InstallVer, "Non default installation. Cannot read version.");
-        EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Other\\TuneMora");
-        EXPECT_EQ(Label(*form, "lVersion"), "Non default installation. Cannot read version.");
-        EXPECT_EQ(EnabledToolButtons(*form), 5);
-        EXPECT_EQ(tmt::test::ReadFile(prefix.Root() / "system.reg"), regFile);
-    }
+    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
+    const std::string regFile = tmt::test::ReadFile(prefix.Root() / "system.reg");
+    const auto form = Open();
+    ExpectShown(*form, "C:\\Other\\TuneMora", kNonDefault, true);
+    EXPECT_EQ(tmt::test::ReadFile(prefix.Root() / "system.reg"), regFile);
 }
 
 TEST_F(MainWindowTest, RecordedFolderWithoutVersionLeavesTheVersionEmpty) {
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", std::nullopt);
-    const auto form = Open();
-    EXPECT_EQ(Label(*form, "lVersion"), "");
-    EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Games\\TuneMora");
-    EXPECT_EQ(EnabledToolButtons(*form), 5);
+    ExpectShown(*Open(), "C:\\Games\\TuneMora", "", true);
 }
 
 TEST_F(MainWindowTest, NoInstallationAtAllDisablesTheTools) {
     const auto form = Open();
-    const auto shown = MessageBox::TakeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
-    EXPECT_EQ(shown[0].buttons, MessageBox::Ok);
-    EXPECT_EQ(shown[0].text, "Found path () to TuneMora but this directory doesnt exist! Please "
-                             "reinstall TuneMora.");
+    ExpectErrorBox("Found path () to TuneMora but this directory doesnt exist! Please reinstall "
+                   "TuneMora.");
     EXPECT_FALSE(form->isVisible()) << "the box comes before the window is on screen";
-    EXPECT_EQ(Label(*form, "lDefaultDir"),
-              "Wrong or none directory in registry. Please reinstall TuneMora!");
-    EXPECT_EQ(form->InstallDir, "Wrong or none directory in registry. Please reinstall TuneMora!");
-    EXPECT_EQ(Label(*form, "lVersion"), "");
-    EXPECT_EQ(EnabledToolButtons(*form), 0);
+    ExpectShown(*form, kNoInstallation, "", false);
     EXPECT_TRUE(Button(*form, "bAbout")->isEnabled());
     EXPECT_TRUE(Button(*form, "bExit")->isEnabled());
 }
@@ -118,38 +123,24 @@ TEST_F(MainWindowTest, NoInstallationAtAllDisablesTheTools) {
 TEST_F(MainWindowTest, WithoutAnInstallationKeyTheCurrentFolderIsNotTheGame) {
     // "\Tunemora.exe" is the root of the current drive, as on Windows; a tool started from
     // inside a game folder must not take that folder's game (and its Temp) silently.
-    const std::filesystem::path game = prefix.MakeGameFolder("Games/TuneMora");
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(game);
+    const fs::path game = prefix.MakeGameFolder("Games/TuneMora");
+    const fs::path before = fs::current_path();
+    fs::current_path(game);
     const auto form = Open();
-    std::filesystem::current_path(before);
+    fs::current_path(before);
     EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
-    EXPECT_EQ(form->InstallDir, "Wrong or none directory in registry. Please reinstall TuneMora!");
-    EXPECT_EQ(EnabledToolButtons(*form), 0);
+    ExpectShown(*form, kNoInstallation, "", false);
 }
 
+// The value is taken as it is stored: an expandable string stays unexpanded (the registry's own
+// tests show that), and then names no folder with the game.
 TEST_F(MainWindowTest, RecordedFolderWithoutGameNamesItAndKeepsTheVersion) {
-    std::filesystem::create_directories(prefix.DriveC() / "Games" / "TuneMora");
+    fs::create_directories(prefix.DriveC() / "Games" / "TuneMora");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
     const auto form = Open();
-    const auto shown = MessageBox::TakeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Found path (C:\\Games\\TuneMora) to TuneMora but this directory "
-                             "doesnt exist! Please reinstall TuneMora.");
-    EXPECT_EQ(Label(*form, "lVersion"), "1.1");
-    EXPECT_EQ(EnabledToolButtons(*form), 0);
-}
-
-TEST_F(MainWindowTest, ExpandableStringIsNotExpanded) {
-    prefix.MakeGameFolder("Program Files/TuneMora");
-    ::setenv("ProgramFiles", "C:\\Program Files", 1);
-    prefix.WriteInstallKey(R"(str(2):"%ProgramFiles%\\TuneMora")", R"("1.1")");
-    const auto form = Open();
-    const auto shown = MessageBox::TakeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Found path (%ProgramFiles%\\TuneMora) to TuneMora but this "
-                             "directory doesnt exist! Please reinstall TuneMora.");
-    EXPECT_EQ(EnabledToolButtons(*form), 0);
+    ExpectErrorBox("Found path (C:\\Games\\TuneMora) to TuneMora but this directory doesnt exist! "
+                   "Please reinstall TuneMora.");
+    ExpectShown(*form, kNoInstallation, "1.1", false);
 }
 
 TEST_F(MainWindowTest, ValueOfAnotherTypeEndsTheDiscoveryWithAnErrorReport) {
@@ -157,56 +148,37 @@ TEST_F(MainWindowTest, ValueOfAnotherTypeEndsTheDiscoveryWithAnErrorReport) {
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.WriteInstallKey("dword:00000001", R"("1.1")");
     const auto form = Open();
-    const auto shown = MessageBox::TakeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
-    EXPECT_EQ(shown[0].title, "TuneMora Tools  1.1.3.0");
     // The quote's code is below ".", so the report adds no full stop.
-    EXPECT_EQ(shown[0].text, "Invalid data type for 'InstallDir'");
-    EXPECT_EQ(Label(*form, "lDefaultDir"), "");
-    EXPECT_EQ(Label(*form, "lVersion"), "");
-    EXPECT_EQ(EnabledToolButtons(*form), 5);
+    ExpectErrorBox("Invalid data type for 'InstallDir'", "TuneMora Tools  1.1.3.0");
+    ExpectShown(*form, "", "", true);
 }
 
-TEST_F(MainWindowTest, CaptionAndTitleCarryTheProgramsOwnVersion) {
+TEST_F(MainWindowTest, VersionAndFolderAreShownAsTheCharactersTheyAre) {
+    prefix.MakeGameFolder("Games/Tune&amp;Mora");
+    prefix.WriteInstallKey(R"("C:\\Games\\Tune&amp;Mora")", R"("1.0 <i>beta</i> &lt;b&gt;")");
+    const auto form = Open();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ExpectShown(*form, "C:\\Games\\Tune&amp;Mora", "1.0 <i>beta</i> &lt;b&gt;", true);
+    for (const char* name : {"Label1", "lVersion", "Label2", "lDefaultDir"}) {
+        EXPECT_TRUE(tmt::test::ShowsPlainText(*form->findChild<QLabel*>(name))) << name;
+    }
+}
+
+TEST_F(MainWindowTest, CaptionTitleAndVersionsComeFromTheNamedFile) {
     tmt::platform::SetOwnExecutablePathForTesting("");
     prefix.MakeGameFolder("Games/TuneMora");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("9.9")");
     const auto form = Open();
     EXPECT_EQ(form->windowTitle(), "TuneMora Official Tools 1.1.3.0");
     EXPECT_EQ(tmt::ui::ApplicationTitle(), "TuneMora Tools  1.1.3.0");
-}
-
-TEST_F(MainWindowTest, GetVersionReadsTheFileVersionOfTheNamedFile) {
-    prefix.MakeGameFolder("Games/TuneMora");
-    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("9.9")");
-    const auto form = Open();
     // This test program carries file version 1.1.3.0 and product version 2.0.0.0.
     EXPECT_EQ(form->GetVersion("/proc/self/exe"), "1.1.3.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\TuneMora\\Tunemora.exe"), "0.0.0.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\missing.exe"), "0.0.0.0");
 }
 
-TEST_F(MainWindowTest, RunStartsTheGameThroughWineFromItsFolder) {
-    const auto folder = prefix.MakeGameFolder("Program Files/Tune Mora");
-    prefix.WriteInstallKey(R"("C:\\Program Files\\Tune Mora")", R"("1.1")");
-    tmt::test::FakeWine wine;
-    const auto form = Open();
-    QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
-    QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
-    const auto starts = wine.WaitForStarts(2, std::chrono::seconds(10));
-    ASSERT_EQ(starts.size(), 2u);
-    for (const auto& start : starts) {
-        ASSERT_EQ(start.arguments.size(), 1u) << "no command-line tail";
-        EXPECT_EQ(std::filesystem::canonical(start.arguments[0]),
-                  std::filesystem::canonical(folder / "Tunemora.exe"));
-        EXPECT_EQ(std::filesystem::canonical(start.workingDirectory),
-                  std::filesystem::canonical(folder));
-    }
-    EXPECT_TRUE(MessageBox::TakeShown().empty());
-}
-
-// Runs the event loop until the program is told to end, or fails after a while.
+// Runs the event loop until the program is told to end; the safety net only bounds a failure.
 bool EndsTheProgram(const std::function<void()>& action) {
     QTimer::singleShot(0, action);
     // The safety net is stopped with the loop, so it cannot end a later test's event loop.
@@ -221,8 +193,7 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
     for (const bool installed : {true, false}) {
         SCOPED_TRACE(installed ? "installed" : "not installed");
         if (installed) {
-            prefix.MakeGameFolder("Games/TuneMora");
-            prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
+            MakeInstalledGame();
         }
         const auto form = Open();
         form->show();
@@ -234,10 +205,14 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
     }
 }
 
-TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
-    prefix.MakeGameFolder("Games/TuneMora");
-    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-    tmt::test::FakeWine wine;
+// Run starts the game through Wine from its folder, with no command-line tail; it is pressed by a
+// click, and by Return or the keypad's Enter when it has the focus, as Exit is.
+TEST_F(MainWindowTest, RunAndTheFocusedButtonsRespondToClicksAndEnter) {
+    MakeInstalledGame("Program Files/Tune Mora");
+    const fs::path folder = prefix.DriveC() / "Program Files" / "Tune Mora";
+    const tmt::test::StartedPrograms started;
+    tmt::test::FakeRunners runners;
+    runners.AddToPath("wine");
     const auto form = Open();
     form->show();
     form->activateWindow();
@@ -245,31 +220,28 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
     const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     };
-    // "Run Tunemora" is the fifth stop; Return and the keypad's Enter both press it.
+    // "Run Tunemora" is the fifth stop.
     for (int i = 0; i < 4; ++i) {
         press(Qt::Key_Tab);
     }
     ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bRun"));
     press(Qt::Key_Return);
     press(Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(wine.WaitForStarts(2, std::chrono::seconds(10)).size(), 2u);
+    QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
+    started.WaitUntilAllEnded();
+    const auto starts = runners.Starts();
+    EXPECT_EQ(starts.size(), 3u);
+    for (const auto& start : starts) {
+        EXPECT_EQ(start.program.filename(), "wine");
+        ASSERT_EQ(start.arguments.size(), 1u) << "no command-line tail";
+        EXPECT_EQ(fs::canonical(start.arguments[0]), fs::canonical(folder / "Tunemora.exe"));
+        EXPECT_EQ(fs::canonical(start.workingDirectory), fs::canonical(folder));
+    }
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bExit"));
     EXPECT_TRUE(EndsTheProgram([&] { press(Qt::Key_Return); }));
-}
-
-TEST_F(MainWindowTest, VersionAndFolderAreShownAsTheCharactersTheyAre) {
-    prefix.MakeGameFolder("Games/Tune&amp;Mora");
-    prefix.WriteInstallKey(R"("C:\\Games\\Tune&amp;Mora")", R"("1.0 <i>beta</i> &lt;b&gt;")");
-    const auto form = Open();
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    EXPECT_EQ(Label(*form, "lVersion"), "1.0 <i>beta</i> &lt;b&gt;");
-    EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Games\\Tune&amp;Mora");
-    for (const char* name : {"Label1", "lVersion", "Label2", "lDefaultDir"}) {
-        EXPECT_TRUE(tmt::test::ShowsPlainText(*form->findChild<QLabel*>(name))) << name;
-    }
 }
 
 } // namespace

@@ -174,6 +174,7 @@ TEST_P(OpenAndCloseTest, CancelEscapeAndTheCloseBoxEndWithCancelAndChangeNothing
 
 TEST_P(OpenAndCloseTest, TheFrameOffersOnlyWhatTheWindowAllows) {
     QDialog& window = OpenDialog();
+    EXPECT_FALSE(window.windowIcon().isNull());
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), GetParam().closeBox);
     if (!GetParam().closeBox) {

@@ -5,7 +5,8 @@
 #include "launch/RadioGroup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/support/FakeWine.h"
+#include "tests/app/StartedPrograms.h"
+#include "tests/support/FakeRunners.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WhileShown.h"
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,7 +32,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using tmt::ui::MessageBox;
 using tmt::ui::RadioGroup;
 
@@ -43,6 +44,7 @@ protected:
 
     void SetUp() override {
         GameWindowTest::SetUp();
+        runners.AddToPath("wine");
         window = std::make_unique<TFRunSpecial>(main.get());
         window->show();
     }
@@ -74,25 +76,26 @@ protected:
         }
     }
 
-    // What the game of the test's folder was started with: its switches, one per argument, and
-    // whether it started in its own folder.
-    struct Started {
-        std::vector<std::string> switches;
-        bool fromGameFolder = false;
-    };
-    Started Of(const tmt::test::FakeWine::Start& start) const {
-        Started started;
-        if (start.arguments.empty() ||
-            fs::canonical(start.arguments[0]) != fs::canonical(game / "Tunemora.exe")) {
-            ADD_FAILURE() << "another program was started";
-            return started;
+    // The switches of every start so far, one per argument, once each started program has ended;
+    // every start must be the game of the test's folder, through wine, in that folder.
+    std::vector<std::vector<std::string>> SwitchesStarted() const {
+        started.WaitUntilAllEnded();
+        std::vector<std::vector<std::string>> switches;
+        for (const auto& start : runners.Starts()) {
+            EXPECT_EQ(start.program.filename(), "wine");
+            EXPECT_EQ(fs::canonical(start.workingDirectory), fs::canonical(game));
+            if (start.arguments.empty() ||
+                fs::canonical(start.arguments[0]) != fs::canonical(game / "Tunemora.exe")) {
+                ADD_FAILURE() << "another program was started";
+                continue;
+            }
+            switches.emplace_back(start.arguments.begin() + 1, start.arguments.end());
         }
-        started.switches.assign(start.arguments.begin() + 1, start.arguments.end());
-        started.fromGameFolder = fs::canonical(start.workingDirectory) == fs::canonical(game);
-        return started;
+        return switches;
     }
 
-    tmt::test::FakeWine wine;
+    tmt::test::StartedPrograms started;
+    tmt::test::FakeRunners runners;
     std::unique_ptr<TFRunSpecial> window;
 };
 
@@ -100,9 +103,11 @@ const char* const kWorkedExample = " -OpenGL -1280x720 -editmididelay100 -editwa
                                    "-filtering3 -logsongerrors -drawfgoff -nolimit -musicasync "
                                    "-newprocessor";
 
-TEST_F(RunSpecialWindowTest, WorkedExampleStartsTheGameWithTenSwitchesFromItsFolder) {
+TEST_F(RunSpecialWindowTest, RunAsksFirstAndEachYesStartsTheGameOnceFromItsFolder) {
+    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kDefaultText});
+
     ChooseTheWorkedExample();
-    MessageBox::SetNextAnswer(tmt::ui::mrYes);
+    MessageBox::SetNextAnswer(tmt::ui::mrNo);
     QTest::mouseClick(&Button("bRun"), Qt::LeftButton);
     const auto shown = MessageBox::TakeShown();
     ASSERT_EQ(shown.size(), 1u);
@@ -110,23 +115,17 @@ TEST_F(RunSpecialWindowTest, WorkedExampleStartsTheGameWithTenSwitchesFromItsFol
     EXPECT_EQ(shown[0].buttons, MessageBox::Yes | MessageBox::No);
     EXPECT_EQ(shown[0].defaultButton, MessageBox::Yes);
     EXPECT_EQ(shown[0].text, kChosenText + kWorkedExample);
-
-    const auto starts = wine.WaitForStarts(1, 10s);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(Of(starts[0]).switches,
-              (std::vector<std::string>{"-OpenGL", "-1280x720", "-editmididelay100",
-                                        "-editwavevolume75", "-filtering3", "-logsongerrors",
-                                        "-drawfgoff", "-nolimit", "-musicasync", "-newprocessor"}));
-    EXPECT_TRUE(Of(starts[0]).fromGameFolder);
     EXPECT_TRUE(window->isVisible());
-}
 
-TEST_F(RunSpecialWindowTest, DefaultsSaySoAndStartTheGameWithoutSwitches) {
-    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kDefaultText});
-    const auto starts = wine.WaitForStarts(1, 10s);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_TRUE(Of(starts[0]).switches.empty());
-    EXPECT_TRUE(Of(starts[0]).fromGameFolder);
+    // No kept every choice.
+    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kChosenText + kWorkedExample});
+    EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
+    EXPECT_TRUE(window->isVisible());
+    const std::vector<std::string> workedExample = {
+        "-OpenGL",        "-1280x720",  "-editmididelay100", "-editwavevolume75", "-filtering3",
+        "-logsongerrors", "-drawfgoff", "-nolimit",          "-musicasync",       "-newprocessor"};
+    EXPECT_THAT(SwitchesStarted(), ::testing::UnorderedElementsAre(std::vector<std::string>{},
+                                                                   workedExample, workedExample));
 }
 
 // A box's switch is its hint, not a tool tip.
@@ -143,93 +142,14 @@ TEST_F(RunSpecialWindowTest, EachBoxAloneGivesItsOwnSwitch) {
         EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + u' ' + hint});
         box->setChecked(false);
     }
-}
-
-TEST_F(RunSpecialWindowTest, NoStartsNothingAndKeepsEveryChoice) {
-    ChooseTheWorkedExample();
-    EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + kWorkedExample});
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kChosenText + kWorkedExample});
-    // Had the No started the game as well, its record would arrive alongside this one.
-    const auto starts = wine.WaitForStarts(2, 1s);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(Of(starts[0]).switches.size(), 10u);
-}
-
-TEST_F(RunSpecialWindowTest, RunTwiceWithYesStartsTwice) {
-    Box("CheckBox8").setChecked(true);
-    EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
-    EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
-    const auto starts = wine.WaitForStarts(2, 10s);
-    ASSERT_EQ(starts.size(), 2u);
-    for (const auto& start : starts) {
-        EXPECT_EQ(Of(start).switches, std::vector<std::string>{"-mouseoff"});
-    }
-    EXPECT_TRUE(window->isVisible());
-}
-
-TEST_F(RunSpecialWindowTest, ControlsAreCreatedInTheOrderThatOrdersTheSwitches) {
-    QStringList created;
-    for (const QWidget* control : window->findChildren<QWidget*>()) {
-        if (!control->objectName().isEmpty()) {
-            created << control->objectName();
-        }
-    }
-    EXPECT_EQ(created, QStringList({"rgRender",     "rgRes",       "rgDetails", "gbLog",
-                                    "CheckBox1",    "CheckBox2",   "CheckBox3", "gbGraphic",
-                                    "CheckBox4",    "CheckBox5",   "CheckBox6", "CheckBox7",
-                                    "gbOther",      "CheckBox8",   "CheckBox9", "CheckBox10",
-                                    "CheckBox11",   "CheckBox12",  "GroupBox4", "bRun",
-                                    "bCancel",      "rgMidiDelay", "rgWaveVol", "gbOptimizations",
-                                    "cbMusicAsync", "CheckBox13"}));
-    QStringList optionGroups;
-    for (const QWidget* control : window->findChildren<QWidget*>()) {
-        if (control->property("Tag").toInt() == -1) {
-            optionGroups << control->objectName();
-        }
-    }
-    EXPECT_EQ(optionGroups, QStringList({"gbLog", "gbGraphic", "gbOther", "gbOptimizations"}));
-}
-
-TEST_F(RunSpecialWindowTest, BlocksStandFullWidthInScreenOrder) {
-    const char* const onScreen[] = {"rgRender",  "rgRes",           "rgDetails", "rgMidiDelay",
-                                    "rgWaveVol", "gbOptimizations", "gbLog",     "gbGraphic",
-                                    "gbOther",   "GroupBox4"};
-    int bottom = -1;
-    for (const char* name : onScreen) {
-        SCOPED_TRACE(name);
-        const QRect block = window->findChild<QGroupBox*>(name)->geometry();
-        EXPECT_GT(block.top(), bottom);
-        EXPECT_EQ(block.left(), window->findChild<QGroupBox*>("rgRender")->geometry().left());
-        EXPECT_EQ(block.width(), window->findChild<QGroupBox*>("rgRender")->width());
-        bottom = block.bottom();
-    }
-    EXPECT_LT(Box("CheckBox13").x(), Box("cbMusicAsync").x());
-    EXPECT_LT(Button("bRun").x(), Button("bCancel").x());
-    EXPECT_FALSE(window->windowIcon().isNull());
-}
-
-TEST_F(RunSpecialWindowTest, ResolutionsStandFourToAColumn) {
-    const auto buttons = Group("rgRes").findChildren<QRadioButton*>();
-    ASSERT_EQ(buttons.size(), 12);
-    for (int index = 0; index < buttons.size(); ++index) {
-        SCOPED_TRACE(index);
-        const QPoint first = buttons[index - index % 4]->pos();
-        EXPECT_EQ(buttons[index]->x(), first.x());
-        if (index % 4 > 0) {
-            EXPECT_GT(buttons[index]->y(), buttons[index - 1]->y());
-        } else if (index > 0) {
-            EXPECT_GT(buttons[index]->x(), buttons[index - 1]->x());
-            EXPECT_EQ(buttons[index]->y(), buttons[0]->y());
-        }
-    }
+    EXPECT_TRUE(SwitchesStarted().empty()) << "No starts nothing";
 }
 
 TEST_F(RunSpecialWindowTest, ForeignControlInAnOptionGroupEndsRunWithAnError) {
     auto label = std::make_unique<QLabel>(window->findChild<QGroupBox*>("gbLog"));
     const auto texts = Run(tmt::ui::mrYes);
     EXPECT_EQ(texts, std::vector<QString>{"Invalid class typecast."});
-    EXPECT_TRUE(wine.WaitForStarts(1, 200ms).empty());
+    EXPECT_TRUE(SwitchesStarted().empty());
 }
 
 // The real box, as the user reads it: the line feed and carriage return make one line break, and

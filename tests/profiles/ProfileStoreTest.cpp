@@ -95,14 +95,8 @@ TEST_F(ProfileStoreTest, ListingWithoutProfilesFolderIsEmpty) {
 
 // Creating a profile folder
 
-TEST_F(ProfileStoreTest, NewNameGetsAFolderOfItsOwn) {
-    const auto path = tmt::CreateProfileFolder(kInstallDir, "Bob");
-    EXPECT_EQ(path, "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf");
-    EXPECT_TRUE(fs::is_directory(profiles / "Bob"));
-    EXPECT_FALSE(fs::exists(profiles / "Bob" / "profile.prf"));
-}
-
-TEST_F(ProfileStoreTest, ExistingFolderGetsANumberedSibling) {
+// The profile file itself is made by the first write.
+TEST_F(ProfileStoreTest, ANameGetsItsOwnFolderOrANumberedSibling) {
     struct Case {
         const char* label;
         std::vector<std::string> existing;
@@ -112,6 +106,7 @@ TEST_F(ProfileStoreTest, ExistingFolderGetsANumberedSibling) {
         std::uint32_t leftOver; // the draw after the ones the creation used
     };
     const Case cases[] = {
+        {"new name", {}, "Bob", {99}, "Bob", 99},
         {"one draw", {"Bob"}, "Bob", {17, 99}, "Bob17", 99},
         {"drawn folder exists too", {"Bob", "Bob17"}, "Bob", {17, 99, 5}, "Bob99", 5},
         {"case folds as Windows does", {"bob"}, "Bob", {3, 4}, "Bob3", 4},
@@ -130,6 +125,7 @@ TEST_F(ProfileStoreTest, ExistingFolderGetsANumberedSibling) {
         EXPECT_EQ(tmt::CreateProfileFolder(kInstallDir, c.typed),
                   "C:\\Games\\TuneMora\\Profiles\\" + c.folder + "\\profile.prf");
         EXPECT_TRUE(fs::is_directory(profiles / c.folder));
+        EXPECT_FALSE(fs::exists(profiles / c.folder / "profile.prf"));
         EXPECT_EQ(tmt::RandomBelow(1000), c.leftOver);
     }
 }
@@ -204,17 +200,6 @@ TEST_F(ProfileStoreTest, DotsAndBlanksThatEndTheNameNameTheFolderAsWindowsDoes) 
         << "Jr. names the folder Jr, which exists";
 }
 
-TEST_F(ProfileStoreTest, NameTheListWouldNotShowIsRefused) {
-    for (const std::string typed : {".hidden", ".", "..."}) {
-        SCOPED_TRACE(typed);
-        EXPECT_EQ(tmt::RefusedProfileName(typed), std::string(tmt::kDotInFront));
-        EXPECT_EQ(tmt::CreateProfileFolder(kInstallDir, typed), std::nullopt);
-    }
-    EXPECT_TRUE(FoldersOnDisk().empty());
-    EXPECT_EQ(tmt::RefusedProfileName(" .lead"), std::nullopt);
-    EXPECT_EQ(tmt::RefusedProfileName("a/b"), std::string(tmt::kSeparatorInName));
-}
-
 TEST_F(ProfileStoreTest, NamesTheAnsiCodePageLacksAreStoredAsUnicode) {
     const std::string names[] = {"\u0418\u0432\u0430\u043d", "\u0141ukasz", "\u65e5\u672c"};
     for (const std::string& name : names) {
@@ -251,7 +236,9 @@ TEST_F(ProfileStoreTest, AnAnsiProfileFileThatCannotHoldTheNewNameIsLeftAlone) {
     EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
 }
 
-TEST_F(ProfileStoreTest, NameWithASeparatorIsRefusedBeforeAnythingIsMade) {
+// A name with a separator would reach outside Profiles; one with a dot in front would make a
+// folder the list does not show.
+TEST_F(ProfileStoreTest, RefusedNamesMakeNothing) {
     const auto before = [this] {
         std::vector<std::string> all;
         for (const auto& entry : fs::recursive_directory_iterator(prefix.DriveC())) {
@@ -261,12 +248,24 @@ TEST_F(ProfileStoreTest, NameWithASeparatorIsRefusedBeforeAnythingIsMade) {
         return all;
     };
     const auto snapshot = before();
-    for (const std::string typed : {"..\\..\\X", "../X", "a\\b", "a/b", "\\", "/", "Bob\\"}) {
+    const std::pair<std::string, const char*> refused[] = {{"..\\..\\X", tmt::kSeparatorInName},
+                                                           {"../X", tmt::kSeparatorInName},
+                                                           {"a\\b", tmt::kSeparatorInName},
+                                                           {"a/b", tmt::kSeparatorInName},
+                                                           {"\\", tmt::kSeparatorInName},
+                                                           {"/", tmt::kSeparatorInName},
+                                                           {"Bob\\", tmt::kSeparatorInName},
+                                                           {".hidden", tmt::kDotInFront},
+                                                           {".", tmt::kDotInFront},
+                                                           {"...", tmt::kDotInFront}};
+    for (const auto& [typed, reason] : refused) {
         SCOPED_TRACE(typed);
         tmt::SetRandomSequenceForTesting({1});
+        EXPECT_EQ(tmt::RefusedProfileName(typed), std::string(reason));
         EXPECT_EQ(tmt::CreateProfileFolder(kInstallDir, typed), std::nullopt);
         EXPECT_EQ(before(), snapshot);
     }
+    EXPECT_EQ(tmt::RefusedProfileName(" .lead"), std::nullopt);
 }
 
 // Loading a profile

@@ -7,13 +7,13 @@
 #include "profiles/UProfile.h"
 #include "profiles/UProfileManager.h"
 #include "tests/support/GameWindowTest.h"
+#include "tests/support/JpegEncoder.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/WhileShown.h"
 #include "ui_UProfile.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,6 +26,12 @@
 #include <vector>
 
 namespace tmt::test {
+
+// A picture of one colour; what pictures of every kind decode to is the decoder's tests' business.
+inline std::string Jpeg(int width, int height, const JpegOptions& options = {}) {
+    return EncodeUniformJpeg(
+        width, height, std::vector<std::uint8_t>(SamplesPerPixel(options.colour), 160), options);
+}
 
 // A game folder with Profiles below it, the main window on it, and the profile manager opened
 // on demand; the editor dialog is driven while it is shown modally.
@@ -76,24 +82,10 @@ protected:
     // whether the editor was shown.
     static bool WithEditor(const std::function<void()>& action,
                            const std::function<void(TFProfile&, Ui::TFProfile&)>& inEditor) {
-        bool shown = false;
-        QTimer poll;
-        poll.setInterval(5);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* editor = qobject_cast<TFProfile*>(QApplication::activeModalWidget());
-            if (editor != nullptr && editor->isVisible() && !shown) {
-                shown = true;
-                poll.stop();
-                inEditor(*editor, *editor->Controls());
-                if (editor->isVisible()) {
-                    ADD_FAILURE() << "the editor was left open";
-                    editor->done(2);
-                }
-            }
+        return WhileShown<TFProfile>(action, [&](TFProfile& editor) {
+            inEditor(editor, *editor.Controls());
+            EXPECT_FALSE(editor.isVisible()) << "the editor was left open";
         });
-        poll.start();
-        action();
-        return shown;
     }
     static void Click(QPushButton* button) { button->click(); }
 

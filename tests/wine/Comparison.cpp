@@ -6,8 +6,6 @@
 
 namespace tmt::wine {
 
-namespace {
-
 namespace fs = std::filesystem;
 
 std::optional<std::string> Slurp(const fs::path& path) {
@@ -19,6 +17,8 @@ std::optional<std::string> Slurp(const fs::path& path) {
     bytes << in.rdbuf();
     return bytes.str();
 }
+
+namespace {
 
 // A file's bytes, or nothing when there is no file (a link counts only when it leads to one).
 std::optional<std::string> FileBytes(const fs::path& path) {

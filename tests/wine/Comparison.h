@@ -5,11 +5,15 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace tmt::wine {
+
+// A file's bytes; nothing when it cannot be read.
+std::optional<std::string> Slurp(const std::filesystem::path& path);
 
 // Compares what the program's functions and Wine's did with the same cases, locale by locale.
 // The work folder holds the corpus (corpus/) and, per locale, the results and trees that

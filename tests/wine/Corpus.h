@@ -28,6 +28,13 @@ private:
     std::uint64_t state_;
 };
 
+// One code point as UTF-8, for generators that spell names and values character by character.
+inline std::string Utf8(char32_t c) {
+    std::string out;
+    AppendUtf8(out, c);
+    return out;
+}
+
 // How a text is stored in a generated INI file.
 enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be, Utf16LeNoBom };
 

@@ -10,12 +10,6 @@ namespace tmt::wine {
 
 namespace {
 
-std::string Utf8(char32_t c) {
-    std::string out;
-    AppendUtf8(out, c);
-    return out;
-}
-
 std::string HexName(char32_t c) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04X", static_cast<unsigned>(c));

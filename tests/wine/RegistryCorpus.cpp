@@ -4,16 +4,6 @@
 
 namespace tmt::wine {
 
-namespace {
-
-std::string Utf8(char32_t c) {
-    std::string out;
-    AppendUtf8(out, c);
-    return out;
-}
-
-} // namespace
-
 void AddRegistryCorpus(Corpus& corpus) {
     const std::string key = "Software\\TuneMora Differential";
     std::vector<std::pair<std::string, std::string>> values = {

@@ -6,23 +6,7 @@
 // Exits 1 when a difference remains.
 #include "tests/wine/Comparison.h"
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
-
-namespace {
-
-std::optional<std::string> Slurp(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using tmt::wine::Comparison;
@@ -30,7 +14,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: tm_wine_compare <work> <decided-mends> <locale>...\n";
         return 2;
     }
-    const std::optional<std::string> mends = Slurp(argv[2]);
+    const std::optional<std::string> mends = tmt::wine::Slurp(argv[2]);
     if (!mends) {
         std::cerr << "tm_wine_compare: cannot read " << argv[2] << '\n';
         return 2;
