@@ -3,7 +3,7 @@
 //   size bench_jpeg --load PHOTO             one decode for the avatar as its own process, for
 //   timing
 //                                       against djpeg; prints how far the peak memory grew
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>

@@ -1,8 +1,8 @@
 // Random file bytes, then random writes and deletes: reads never crash, and every line a write
 // does not touch survives byte for byte, in order.
-#include "platform/CodePage.h"
-#include "platform/TextEncoding.h"
-#include "platform/linux/IniText.h"
+#include "core/text/CodePage.h"
+#include "core/text/TextEncoding.h"
+#include "platform/IniText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 // Any bytes into the picture decoder, at full size and for an avatar's box: a picture or nothing,
 // never a crash, a leak or a buffer that disagrees with its size.
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "profiles/PictureDialog.h"
 
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 #include "platform/qt/JpegPixmap.h"
 
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "profiles/ProfileStore.h"
 
+#include "core/Random.h"
 #include "game/GameLayout.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
-#include "platform/PathMap.h"
-#include "platform/Random.h"
+#include "platform/linux/PathMap.h"
 
 #include <cstdint>
 

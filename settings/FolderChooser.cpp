@@ -1,6 +1,6 @@
 #include "settings/FolderChooser.h"
 
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 
 #include <QFileDialog>
 

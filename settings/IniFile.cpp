@@ -1,9 +1,9 @@
 #include "settings/IniFile.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
 #include "platform/ProfileStrings.h"
-#include "platform/Text.h"
-#include "platform/TextEncoding.h"
 #include "settings/IntegerText.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "platform/AnsiCodePage.h"
 
-#include "platform/CodePage.h"
-#include "platform/WineTables.h"
+#include "core/text/CodePage.h"
+#include "platform/linux/WineTables.h"
 
 #include <clocale>
 #include <cstdlib>

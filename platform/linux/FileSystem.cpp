@@ -1,7 +1,7 @@
 #include "platform/FileSystem.h"
 
-#include "platform/PathMap.h"
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
 
 #include <fcntl.h>
 

@@ -1,8 +1,8 @@
 #include "platform/FolderCleanup.h"
 
-#include "platform/PathMap.h"
 #include "platform/linux/FileOps.h"
 #include "platform/linux/FolderReader.h"
+#include "platform/linux/PathMap.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <cerrno>

@@ -1,9 +1,9 @@
 #include "platform/Folders.h"
 
-#include "platform/PathMap.h"
-#include "platform/Text.h"
-#include "platform/WineCase.h"
+#include "core/text/Text.h"
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
+#include "platform/linux/WineCase.h"
 
 #include <dirent.h>
 #include <fcntl.h>

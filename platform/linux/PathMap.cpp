@@ -1,7 +1,7 @@
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 
-#include "platform/WineCase.h"
-#include "platform/WinePrefix.h"
+#include "platform/linux/WineCase.h"
+#include "platform/linux/WinePrefix.h"
 
 #include <dirent.h>
 

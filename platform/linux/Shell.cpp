@@ -1,7 +1,7 @@
 #include "platform/Shell.h"
 
-#include "platform/PathMap.h"
 #include "platform/linux/Launcher.h"
+#include "platform/linux/PathMap.h"
 
 #include <sys/stat.h>
 

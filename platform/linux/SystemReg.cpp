@@ -1,8 +1,8 @@
 #include "platform/linux/SystemReg.h"
 
-#include "platform/Text.h"
-#include "platform/TextEncoding.h"
-#include "platform/WineCase.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
+#include "platform/linux/WineCase.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "platform/linux/WineServer.h"
 
-#include "platform/TextEncoding.h"
+#include "core/text/TextEncoding.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/SystemReg.h"
 #include "platform/linux/UniqueFd.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <QImage>
 #include <QSize>

@@ -1,4 +1,4 @@
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <algorithm>
 #include <csetjmp>

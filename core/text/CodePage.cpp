@@ -1,7 +1,7 @@
-#include "platform/CodePage.h"
+#include "core/text/CodePage.h"
 
-#include "platform/TextEncoding.h"
-#include "platform/WineTables.h"
+#include "core/text/TextEncoding.h"
+#include "platform/linux/WineTables.h"
 
 #include <algorithm>
 #include <map>

@@ -1,11 +1,11 @@
 #include "platform/ProfileStrings.h"
 
+#include "core/text/CodePage.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/AtomicFile.h"
-#include "platform/CodePage.h"
-#include "platform/PathMap.h"
+#include "platform/IniText.h"
 #include "platform/linux/FileOps.h"
-#include "platform/linux/IniText.h"
+#include "platform/linux/PathMap.h"
 
 namespace tmt::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/TextEncoding.h"
+#include "core/text/TextEncoding.h"
 
 #include <cstdint>
 

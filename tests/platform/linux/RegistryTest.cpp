@@ -1,6 +1,6 @@
 #include "platform/Registry.h"
-#include "platform/Error.h"
-#include "platform/TextEncoding.h"
+#include "core/Error.h"
+#include "core/text/TextEncoding.h"
 #include "platform/linux/SystemReg.h"
 #include "tests/support/TestPrefix.h"
 

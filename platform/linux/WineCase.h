@@ -8,7 +8,7 @@ namespace tmt::platform {
 
 // Letter case as Wine folds it for file names (RtlUpcaseUnicodeChar): every letter its table
 // knows, not only a to z. The comparisons the program makes by its own rules fold a to z only
-// (platform/Text.h).
+// (core/text/Text.h).
 
 char16_t WineUpcase(char16_t unit);
 

@@ -1,8 +1,8 @@
-#include "platform/linux/IniText.h"
+#include "platform/IniText.h"
 
-#include "platform/CodePage.h"
-#include "platform/Text.h"
-#include "platform/TextEncoding.h"
+#include "core/text/CodePage.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 #include "tests/support/TestPrefix.h"
 
 #include <gtest/gtest.h>

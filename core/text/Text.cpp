@@ -1,4 +1,4 @@
-#include "platform/Text.h"
+#include "core/text/Text.h"
 
 #include <algorithm>
 

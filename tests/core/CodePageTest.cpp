@@ -1,6 +1,6 @@
-#include "platform/CodePage.h"
+#include "core/text/CodePage.h"
+#include "core/text/TextEncoding.h"
 #include "platform/AnsiCodePage.h"
-#include "platform/TextEncoding.h"
 #include "tests/support/GameLocale.h"
 
 #include <gtest/gtest.h>

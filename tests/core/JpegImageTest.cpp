@@ -1,4 +1,4 @@
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 #include "tests/support/JpegEncoder.h"
 #include "tests/support/TempDir.h"
 
