@@ -24,7 +24,7 @@ long PeakKilobytes() {
 int LoadOnce(const std::filesystem::path& photo) {
     const long before = PeakKilobytes();
     const auto start = std::chrono::steady_clock::now();
-    const auto image = tmt::platform::DecodeJpegFile(photo, 100, 100);
+    const auto image = tmt::DecodeJpegFile(photo, 100, 100);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     const long after = PeakKilobytes();
     if (!image) {
@@ -38,7 +38,7 @@ int LoadOnce(const std::filesystem::path& photo) {
 
 void Decode(benchmark::State& state, const std::filesystem::path& photo, int fit) {
     for (auto _ : state) {
-        auto image = tmt::platform::DecodeJpegFile(photo, fit, fit);
+        auto image = tmt::DecodeJpegFile(photo, fit, fit);
         if (!image) {
             state.SkipWithError("cannot decode the photo");
             return;

@@ -9,7 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace tmt::platform {
+namespace tmt {
 
 namespace {
 
@@ -241,4 +241,4 @@ std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, 
     return Decode(Source{{}, file.get()}, fitWidth, fitHeight);
 }
 
-} // namespace tmt::platform
+} // namespace tmt

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace tmt::platform {
+namespace tmt {
 
 // A decoded picture: rows of RGB triples, tightly packed (width * 3 bytes a row).
 struct RgbImage {
@@ -36,4 +36,4 @@ std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitW
 std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth = 0,
                                        int fitHeight = 0);
 
-} // namespace tmt::platform
+} // namespace tmt

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "core/text/CodePage.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tmt::platform {
-
-class CodePage;
 
 // An INI file's text as the profile functions see it: its encoding, and its lines with the exact
 // bytes of their contents and line ends, so that untouched lines are written back unchanged.

@@ -39,7 +39,7 @@ Error CannotStore(const std::string& file, const std::vector<char32_t>& characte
         if (!listed.empty()) {
             listed += ' ';
         }
-        platform::AppendUtf8(listed, c);
+        AppendUtf8(listed, c);
     }
     return Error(file + " cannot store these characters: " + listed);
 }

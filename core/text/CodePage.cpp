@@ -1,23 +1,23 @@
 #include "core/text/CodePage.h"
 
+#include "core/text/CodePageTables.h"
 #include "core/text/TextEncoding.h"
-#include "platform/linux/WineTables.h"
 
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
 
-namespace tmt::platform {
+namespace tmt {
 
 namespace {
 
 constexpr std::uint16_t kNoBytes = 0xFFFF; // no code page has FF as a lead byte
 
-const wine::CodePageTable* FindTable(unsigned number) {
-    for (std::size_t i = 0; i < wine::kCodePageCount; ++i) {
-        if (wine::kCodePages[i].number == number) {
-            return &wine::kCodePages[i];
+const codepages::CodePageTable* FindTable(unsigned number) {
+    for (std::size_t i = 0; i < codepages::kCodePageCount; ++i) {
+        if (codepages::kCodePages[i].number == number) {
+            return &codepages::kCodePages[i];
         }
     }
     return nullptr;
@@ -29,7 +29,7 @@ const CodePage& CodePage::Get(unsigned number) {
     static std::mutex mutex;
     static std::map<unsigned, std::unique_ptr<CodePage>> made;
     const std::scoped_lock lock(mutex);
-    const wine::CodePageTable* table = number == kUtf8 ? nullptr : FindTable(number);
+    const codepages::CodePageTable* table = number == kUtf8 ? nullptr : FindTable(number);
     if (number != kUtf8 && table == nullptr) {
         table = FindTable(1252);
     }
@@ -41,7 +41,7 @@ const CodePage& CodePage::Get(unsigned number) {
     return *page;
 }
 
-CodePage::CodePage(const wine::CodePageTable* table) : table_(table) {
+CodePage::CodePage(const codepages::CodePageTable* table) : table_(table) {
     if (table_ == nullptr) {
         return;
     }
@@ -168,4 +168,4 @@ std::vector<char32_t> CodePage::Unstorable(std::string_view text) const {
     return found;
 }
 
-} // namespace tmt::platform
+} // namespace tmt

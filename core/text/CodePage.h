@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tmt::platform {
+namespace tmt {
 
-namespace wine {
+namespace codepages {
 struct CodePageTable;
 }
 
@@ -41,12 +41,12 @@ public:
     CodePage& operator=(const CodePage&) = delete;
 
 private:
-    explicit CodePage(const wine::CodePageTable* table);
+    explicit CodePage(const codepages::CodePageTable* table);
 
     std::optional<std::uint16_t> BytesOf(char32_t c) const;
 
     unsigned number_ = kUtf8;
-    const wine::CodePageTable* table_ = nullptr; // none for UTF-8
+    const codepages::CodePageTable* table_ = nullptr; // none for UTF-8
     bool doubleByte_ = false;
     std::array<bool, 256> leadBytes_{};
     std::array<std::uint8_t, 256> rowOf_{}; // a lead byte's row in the table's pairs
@@ -54,4 +54,4 @@ private:
     std::vector<std::uint16_t> bytesOf_;
 };
 
-} // namespace tmt::platform
+} // namespace tmt

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace tmt::platform {
+namespace tmt {
 
 namespace {
 
@@ -203,4 +203,4 @@ std::string SanitisedUtf8(std::string_view bytes) {
     return out;
 }
 
-} // namespace tmt::platform
+} // namespace tmt

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace tmt::platform {
+namespace tmt {
 
 // The program's texts are UTF-8. Unicode files reach it through these, ANSI files through
 // CodePage.
@@ -30,4 +30,4 @@ std::string Utf8ToUtf16(std::string_view text, ByteOrder order);
 // Invalid sequences become U+FFFD: for values handed to the program.
 std::string SanitisedUtf8(std::string_view bytes);
 
-} // namespace tmt::platform
+} // namespace tmt

@@ -1,4 +1,5 @@
 #include "platform/AnsiCodePage.h"
+#include "platform/linux/LocaleCodePage.h"
 
 #include "core/text/CodePage.h"
 #include "platform/linux/WineTables.h"

@@ -11,7 +11,7 @@
 namespace tmt::ui {
 
 // A deep copy in Format_RGB888; a null image when Qt cannot allocate it.
-QImage ToQImage(const platform::RgbImage& image);
+QImage ToQImage(const RgbImage& image);
 
 // A JPEG file (native path) or bytes decoded for a picture control. With a valid fit size the
 // picture comes scaled up or down to fit it exactly on its limiting side, keeping its

@@ -10,9 +10,9 @@
 
 namespace {
 
-using tmt::platform::DecodeJpeg;
-using tmt::platform::DecodeJpegFile;
-using tmt::platform::RgbImage;
+using tmt::DecodeJpeg;
+using tmt::DecodeJpegFile;
+using tmt::RgbImage;
 using tmt::test::AsBytes;
 using tmt::test::EncodeJpeg;
 using tmt::test::EncodeUniformJpeg;

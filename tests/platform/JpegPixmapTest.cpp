@@ -14,7 +14,7 @@ const std::vector<std::uint8_t> kOrange = {255, 128, 0};
 
 TEST(JpegPixmapTest, ToQImageCopiesPackedRowsIntoQtsPaddedOnes) {
     // Five pixels a row: 15 bytes, which Qt pads to 16.
-    tmt::platform::RgbImage image{5, 2, {}};
+    tmt::RgbImage image{5, 2, {}};
     for (int i = 0; i < 10; ++i) {
         image.pixels.insert(image.pixels.end(),
                             {static_cast<std::uint8_t>(i * 20), static_cast<std::uint8_t>(i), 7});

@@ -165,7 +165,7 @@ TEST(SystemRegValues, EveryEscapeReadsAsWineReadsIt) {
             } else if (unit >= 0xD800 && unit <= 0xDFFF) {
                 unit = 0xFFFD;
             }
-            tmt::platform::AppendUtf8(expected, unit);
+            tmt::AppendUtf8(expected, unit);
         }
         EXPECT_EQ(values->at("V").text, expected);
         EXPECT_EQ(values->count("A\x1B"), 1u) << "names take the same escapes";
