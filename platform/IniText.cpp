@@ -204,17 +204,13 @@ enum class Quotes { Stripped, Kept };
 
 std::string BufferedValue(std::string_view raw, const Codec& codec,
                           Quotes quotes = Quotes::Stripped) {
-    const std::string units = Utf8ToUtf16(codec.Decode(CutAtNul(raw)), ByteOrder::LittleEndian);
-    const std::size_t count = units.size() / 2;
-    const auto unit = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(units[2 * i]) |
-                                     (static_cast<unsigned char>(units[2 * i + 1]) << 8));
-    };
+    const std::u16string units = Utf8ToUtf16Units(codec.Decode(CutAtNul(raw)));
+    const std::size_t count = units.size();
     std::size_t first = 0;
     std::size_t length = count;
     bool dropLast = false;
-    if (quotes == Quotes::Stripped && count >= 2 && (unit(0) == u'"' || unit(0) == u'\'') &&
-        unit(count - 1) == unit(0)) {
+    if (quotes == Quotes::Stripped && count >= 2 && (units[0] == u'"' || units[0] == u'\'') &&
+        units[count - 1] == units[0]) {
         first = 1;
         length = count - 1;
         dropLast = length <= kBufferUnits;
@@ -225,18 +221,11 @@ std::string BufferedValue(std::string_view raw, const Codec& codec,
     }
     // Wine's buffer may end between the two units of a character; the program never hands out
     // half a character, so the whole character stays outside.
-    const auto isHigh = [](char16_t u) {
-        return u >= 0xD800 && u <= 0xDBFF;
-    };
-    const auto isLow = [](char16_t u) {
-        return u >= 0xDC00 && u <= 0xDFFF;
-    };
-    if (length > 0 && first + length < count && isHigh(unit(first + length - 1)) &&
-        isLow(unit(first + length))) {
+    if (length > 0 && first + length < count && IsHighSurrogate(units[first + length - 1]) &&
+        IsLowSurrogate(units[first + length])) {
         --length;
     }
-    return SanitisedUtf8(Utf16ToUtf8(std::string_view(units).substr(2 * first, 2 * length),
-                                     ByteOrder::LittleEndian));
+    return SanitisedUtf8(Utf16UnitsToUtf8(std::u16string_view(units).substr(first, length)));
 }
 
 struct LineAt {

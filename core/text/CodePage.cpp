@@ -136,7 +136,7 @@ std::optional<std::string> CodePage::Encode(std::string_view text) const {
             return std::nullopt;
         }
         if (table_ == nullptr) {
-            if (*c >= 0xD800 && *c <= 0xDFFF) {
+            if (IsSurrogate(*c)) {
                 return std::nullopt;
             }
             AppendUtf8(out, *c);
@@ -159,8 +159,7 @@ std::vector<char32_t> CodePage::Unstorable(std::string_view text) const {
     std::size_t at = 0;
     while (at < text.size()) {
         const auto c = NextCodePoint(text, at).value_or(0xFFFD);
-        const bool storable =
-            table_ == nullptr ? !(c >= 0xD800 && c <= 0xDFFF) : BytesOf(c).has_value();
+        const bool storable = table_ == nullptr ? !IsSurrogate(c) : BytesOf(c).has_value();
         if (!storable && std::find(found.begin(), found.end(), c) == found.end()) {
             found.push_back(c);
         }

@@ -15,6 +15,40 @@ char16_t UnitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
                                                                   : (first << 8) | second);
 }
 
+// The UTF-8 of `count` UTF-16 units, each pair of surrogates joined into one character.
+template <typename UnitAt> std::string Utf8OfUnits(std::size_t count, const UnitAt& unitAt) {
+    std::string out;
+    out.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        const char16_t unit = unitAt(i);
+        if (IsHighSurrogate(unit) && i + 1 < count && IsLowSurrogate(unitAt(i + 1))) {
+            AppendUtf8(out, JoinSurrogates(unit, unitAt(i + 1)));
+            ++i;
+        } else {
+            AppendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+// Hands the UTF-16 units of one code point to `put`.
+template <typename Put> void PutUnits(char32_t c, const Put& put) {
+    if (c >= 0x10000) {
+        put(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+        put(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+        put(static_cast<char16_t>(c));
+    }
+}
+
+// Hands each UTF-16 unit of the text to `put`.
+template <typename Put> void ForEachUnit(std::string_view text, const Put& put) {
+    std::size_t at = 0;
+    while (at < text.size()) {
+        PutUnits(NextCodePoint(text, at).value_or(kReplacement), put);
+    }
+}
+
 } // namespace
 
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
@@ -148,43 +182,35 @@ std::string Utf8AsWineReadsIt(std::string_view bytes) {
 }
 
 std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const char16_t u = UnitAt(bytes, i, order);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-            const char16_t low = UnitAt(bytes, i + 2, order);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        AppendUtf8(out, u);
-    }
-    return out;
+    return Utf8OfUnits(bytes.size() / 2,
+                       [&](std::size_t i) { return UnitAt(bytes, 2 * i, order); });
+}
+
+std::string Utf16UnitsToUtf8(std::u16string_view units) {
+    return Utf8OfUnits(units.size(), [&](std::size_t i) { return units[i]; });
 }
 
 std::string Utf8ToUtf16(std::string_view text, ByteOrder order) {
     std::string out;
     out.reserve(text.size() * 2);
-    const auto put = [&](char32_t u) {
-        const auto low = static_cast<char>(u & 0xFF);
-        const auto high = static_cast<char>((u >> 8) & 0xFF);
+    ForEachUnit(text, [&](char16_t unit) {
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>(unit >> 8);
         out += order == ByteOrder::LittleEndian ? low : high;
         out += order == ByteOrder::LittleEndian ? high : low;
-    };
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const char32_t c = NextCodePoint(text, at).value_or(kReplacement);
-        if (c >= 0x10000) {
-            put(0xD800 + ((c - 0x10000) >> 10));
-            put(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            put(c);
-        }
-    }
+    });
     return out;
+}
+
+std::u16string Utf8ToUtf16Units(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    ForEachUnit(text, [&](char16_t unit) { out += unit; });
+    return out;
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+    PutUnits(c, [&](char16_t unit) { out += unit; });
 }
 
 std::string SanitisedUtf8(std::string_view bytes) {
@@ -194,7 +220,7 @@ std::string SanitisedUtf8(std::string_view bytes) {
     while (at < bytes.size()) {
         const std::size_t start = at;
         const auto c = NextCodePoint(bytes, at);
-        if (c && !(*c >= 0xD800 && *c <= 0xDFFF)) {
+        if (c && !IsSurrogate(*c)) {
             out.append(bytes.substr(start, at - start));
         } else {
             out += "\xEF\xBF\xBD";

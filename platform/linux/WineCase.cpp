@@ -11,13 +11,7 @@ namespace {
 
 // UTF-16 units of a name as Wine reads a Unix name.
 std::u16string Units(std::string_view utf8) {
-    const std::string bytes = Utf8ToUtf16(Utf8AsWineReadsIt(utf8), ByteOrder::LittleEndian);
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    }
-    return units;
+    return Utf8ToUtf16Units(Utf8AsWineReadsIt(utf8));
 }
 
 } // namespace
@@ -40,12 +34,7 @@ std::u16string WineUpcased(std::string_view utf8) {
 }
 
 std::string WineUpcasedUtf8(std::string_view utf8) {
-    std::string bytes;
-    for (const char16_t unit : WineUpcased(utf8)) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return Utf16ToUtf8(bytes, ByteOrder::LittleEndian);
+    return Utf16UnitsToUtf8(WineUpcased(utf8));
 }
 
 bool EqualsIgnoringWineCase(std::string_view a, std::string_view b) {

@@ -156,17 +156,7 @@ TEST(SystemRegValues, EveryEscapeReadsAsWineReadsIt) {
             std::string("[K] 1\n\"V\"=\"") + c.data + "\"\n\"\\x41\\e\"=\"n\"\n", "K");
         ASSERT_TRUE(values.has_value());
         // Values reach the program as UTF-8; a lone surrogate as U+FFFD.
-        std::string expected;
-        for (std::size_t i = 0; i < c.units.size(); ++i) {
-            char32_t unit = c.units[i];
-            if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < c.units.size() &&
-                c.units[i + 1] >= 0xDC00 && c.units[i + 1] <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (c.units[++i] - 0xDC00);
-            } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-                unit = 0xFFFD;
-            }
-            tmt::AppendUtf8(expected, unit);
-        }
+        const std::string expected = tmt::SanitisedUtf8(tmt::Utf16UnitsToUtf8(c.units));
         EXPECT_EQ(values->at("V").text, expected);
         EXPECT_EQ(values->count("A\x1B"), 1u) << "names take the same escapes";
     }
