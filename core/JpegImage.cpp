@@ -221,10 +221,6 @@ std::optional<RgbImage> Decode(const Source& source, int fitWidth, int fitHeight
     return image;
 }
 
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 } // namespace
 
 std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth,
@@ -232,13 +228,11 @@ std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitW
     return Decode(Source{bytes}, fitWidth, fitHeight);
 }
 
-std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth,
-                                       int fitHeight) {
-    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(nativePath.c_str(), "rbe"));
-    if (!file) {
+std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth, int fitHeight) {
+    if (file == nullptr) {
         return std::nullopt;
     }
-    return Decode(Source{{}, file.get()}, fitWidth, fitHeight);
+    return Decode(Source{{}, file}, fitWidth, fitHeight);
 }
 
 } // namespace tmt

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <vector>
@@ -31,9 +31,8 @@ struct RgbImage {
 std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth = 0,
                                    int fitHeight = 0);
 
-// The same for a file, read as it is decoded rather than loaded whole. A path that cannot be
-// opened or read also gives nothing.
-std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& nativePath, int fitWidth = 0,
-                                       int fitHeight = 0);
+// The same for a file open for reading, read as it is decoded rather than loaded whole; the caller
+// closes it. No file, or one that cannot be read, also gives nothing.
+std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth = 0, int fitHeight = 0);
 
 } // namespace tmt

@@ -3,39 +3,29 @@
 #include "core/text/CodePage.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/IniText.h"
-#include "platform/linux/FileOps.h"
-#include "platform/linux/PathMap.h"
 
 namespace tmt::platform {
 
 namespace {
 
-using fileops::ReadResult;
-
 // The whole file is read afresh for every call: the game may have changed it a moment ago. The
 // buffer is kept between calls, so that a large file costs no fresh memory each time.
-std::string* ReadNativeBytes(const std::filesystem::path& path, ReadResult* result = nullptr) {
+std::string* ReadBytes(std::string_view file, ReadResult* result = nullptr) {
     thread_local std::string bytes;
-    FinishInterruptedRewrite(path);
-    const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
+    const ReadResult read = ReadFileContents(file, bytes);
     if (result != nullptr) {
         *result = read;
     }
     return read == ReadResult::Read ? &bytes : nullptr;
 }
 
-std::string* ReadBytes(std::string_view file) {
-    return ReadNativeBytes(ToNativePath(file));
-}
-
 // Wine opens a missing file as an empty one, but only in a folder that exists; any other file it
 // cannot open hands the default back as it stands.
-IniText::Default DefaultFormWithout(const std::filesystem::path& path, ReadResult read) {
-    std::error_code error;
-    return read == ReadResult::Missing && std::filesystem::is_directory(path.parent_path(), error)
-               ? IniText::Default::AsBuffered
-               : IniText::Default::AsGiven;
+IniText::Default DefaultFormWithout(std::string_view file, ReadResult read) {
+    return read == ReadResult::Missing && FolderOfFileExists(file) ? IniText::Default::AsBuffered
+                                                                   : IniText::Default::AsGiven;
 }
 
 // A new file is in the ANSI code page unless that cannot hold the text.
@@ -49,11 +39,10 @@ IniText NewFileFor(std::string_view text) {
 
 std::string GetProfileString(std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::string_view file) {
-    const std::filesystem::path path = ToNativePath(file);
     ReadResult read = ReadResult::Failed;
-    const std::string* bytes = ReadNativeBytes(path, &read);
+    const std::string* bytes = ReadBytes(file, &read);
     if (bytes == nullptr) {
-        return IniText::DefaultAsRead(defaultValue, DefaultFormWithout(path, read));
+        return IniText::DefaultAsRead(defaultValue, DefaultFormWithout(file, read));
     }
     if (auto value = IniText::ReadFrom(*bytes, AnsiCodePage(), section, key)) {
         return std::move(*value);
@@ -72,11 +61,9 @@ bool WriteProfileString(std::string_view section, std::string_view key,
     // The game may be rewriting the file at this moment; a read that caught it half-way, or a
     // file changed before ours could take its place, is read again rather than written back.
     constexpr int kAttempts = 20;
-    const std::filesystem::path path = ToNativePath(file);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         std::string bytes;
-        FinishInterruptedRewrite(path);
-        const ReadResult read = fileops::ReadWholeFile(path.string(), bytes);
+        const ReadResult read = ReadFileContents(file, bytes);
         if (read == ReadResult::Failed) {
             return false;
         }
@@ -93,7 +80,7 @@ bool WriteProfileString(std::string_view section, std::string_view key,
         if (!text.changed()) {
             return true;
         }
-        switch (ReplaceFileContentsIfUnchanged(path, text.Bytes(), bytes)) {
+        switch (ReplaceFileContentsIfUnchanged(file, text.Bytes(), bytes)) {
         case Replacement::Done:
             return true;
         case Replacement::Failed:
@@ -117,10 +104,8 @@ std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::s
     for (const std::string_view text : texts) {
         all.append(text);
     }
-    const std::filesystem::path path = ToNativePath(file);
     std::string bytes;
-    FinishInterruptedRewrite(path);
-    switch (fileops::ReadWholeFile(path.string(), bytes)) {
+    switch (ReadFileContents(file, bytes)) {
     case ReadResult::Read:
         return IniText(bytes, AnsiCodePage()).Unstorable(all);
     case ReadResult::Failed:
@@ -132,7 +117,7 @@ std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::s
         return std::vector<char32_t>{};
     }
     // A file that appeared meanwhile is someone else's, and stays as it is.
-    if (ReplaceFileContentsIfUnchanged(path,
+    if (ReplaceFileContentsIfUnchanged(file,
                                        IniText(AnsiCodePage(), IniText::Encoding::Utf16Le).Bytes(),
                                        "") == Replacement::Failed) {
         return std::nullopt;

@@ -5,7 +5,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
-#include "platform/linux/PathMap.h"
 
 #include <cstdint>
 
@@ -118,8 +117,7 @@ bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& st
     if (values.chosenPicture == avatarFile) {
         return true;
     }
-    if (!platform::CopyFileAtomically(platform::ToNativePath(values.chosenPicture),
-                                      platform::ToNativePath(avatarFile))) {
+    if (!platform::CopyFileAtomically(values.chosenPicture, avatarFile)) {
         storedAvatar.clear();
         profile.DeleteKey(kProfileSection, "avatar");
         return false;

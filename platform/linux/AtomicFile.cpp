@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
 
 #include <cerrno>
 #include <csignal>
@@ -359,24 +360,28 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes,
 
 } // namespace
 
-void FinishInterruptedRewrite(const fs::path& nativePath) {
-    FinishJournalOf(FinalTarget(nativePath));
+void FinishInterruptedRewrite(std::string_view path) {
+    FinishJournalOf(FinalTarget(ToNativePath(path)));
 }
 
-bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
-    return Replace(nativePath, bytes, std::nullopt) == Replacement::Done;
+ReadResult ReadFileContents(std::string_view path, std::string& bytes) {
+    const fs::path native = ToNativePath(path);
+    FinishJournalOf(FinalTarget(native));
+    return fileops::ReadWholeFile(native.string(), bytes);
 }
 
-Replacement ReplaceFileContentsIfUnchanged(const fs::path& nativePath, std::string_view bytes,
+bool ReplaceFileContents(std::string_view path, std::string_view bytes) {
+    return Replace(ToNativePath(path), bytes, std::nullopt) == Replacement::Done;
+}
+
+Replacement ReplaceFileContentsIfUnchanged(std::string_view path, std::string_view bytes,
                                            std::string_view readBytes) {
-    return Replace(nativePath, bytes, readBytes);
+    return Replace(ToNativePath(path), bytes, readBytes);
 }
 
-bool CopyFileAtomically(const fs::path& from, const fs::path& to) {
-    FinishInterruptedRewrite(from);
+bool CopyFileAtomically(std::string_view from, std::string_view to) {
     std::string bytes;
-    return fileops::ReadWholeFile(from.string(), bytes) == fileops::ReadResult::Read &&
-           ReplaceFileContents(to, bytes);
+    return ReadFileContents(from, bytes) == ReadResult::Read && ReplaceFileContents(to, bytes);
 }
 
 } // namespace tmt::platform

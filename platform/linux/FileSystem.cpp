@@ -42,4 +42,17 @@ bool DeleteFile(std::string_view path) {
     return fileops::RemoveAt(AT_FDCWD, native.c_str(), 0);
 }
 
+bool FolderOfFileExists(std::string_view path) {
+    std::error_code error;
+    return std::filesystem::is_directory(ToNativePath(path).parent_path(), error);
+}
+
+FileHandle OpenFileForReading(std::string_view path) {
+    return FileHandle(std::fopen(ToNativePath(path).c_str(), "rbe"));
+}
+
+std::string ToGamePath(const std::filesystem::path& hostPath) {
+    return ToWindowsPath(hostPath);
+}
+
 } // namespace tmt::platform

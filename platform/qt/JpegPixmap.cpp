@@ -1,5 +1,7 @@
 #include "platform/qt/JpegPixmap.h"
 
+#include "platform/FileSystem.h"
+
 #include <cstring>
 
 namespace tmt::ui {
@@ -38,8 +40,9 @@ QImage Fitted(const std::optional<RgbImage>& decoded, QSize fit) {
 
 } // namespace
 
-QImage LoadJpegImage(const std::filesystem::path& nativePath, QSize fit) {
-    return Fitted(DecodeJpegFile(nativePath, fit.width(), fit.height()), fit);
+QImage LoadJpegImage(std::string_view path, QSize fit) {
+    const platform::FileHandle file = platform::OpenFileForReading(path);
+    return Fitted(DecodeJpegFile(file.get(), fit.width(), fit.height()), fit);
 }
 
 QImage LoadJpegImage(std::span<const std::uint8_t> bytes, QSize fit) {

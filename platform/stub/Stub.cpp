@@ -18,18 +18,21 @@ const CodePage& AnsiCodePage() {
     return CodePage::Get(1252);
 }
 
-bool ReplaceFileContents(const std::filesystem::path&, std::string_view) {
+bool ReplaceFileContents(std::string_view, std::string_view) {
     return false;
 }
 
-void FinishInterruptedRewrite(const std::filesystem::path&) {}
+void FinishInterruptedRewrite(std::string_view) {}
 
-Replacement ReplaceFileContentsIfUnchanged(const std::filesystem::path&, std::string_view,
-                                           std::string_view) {
+ReadResult ReadFileContents(std::string_view, std::string&) {
+    return ReadResult::Missing;
+}
+
+Replacement ReplaceFileContentsIfUnchanged(std::string_view, std::string_view, std::string_view) {
     return Replacement::Failed;
 }
 
-bool CopyFileAtomically(const std::filesystem::path&, const std::filesystem::path&) {
+bool CopyFileAtomically(std::string_view, std::string_view) {
     return false;
 }
 
@@ -47,6 +50,18 @@ bool DirectoryExists(std::string_view) {
 
 bool DeleteFile(std::string_view) {
     return false;
+}
+
+bool FolderOfFileExists(std::string_view) {
+    return false;
+}
+
+FileHandle OpenFileForReading(std::string_view) {
+    return nullptr;
+}
+
+std::string ToGamePath(const std::filesystem::path&) {
+    return {};
 }
 
 void CleanupDir(std::string_view) {}

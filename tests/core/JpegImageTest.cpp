@@ -5,13 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <random>
 
 namespace {
 
 using tmt::DecodeJpeg;
-using tmt::DecodeJpegFile;
 using tmt::RgbImage;
 using tmt::test::AsBytes;
 using tmt::test::EncodeJpeg;
@@ -249,11 +251,20 @@ TEST(JpegImageTest, ProgressiveFilesOfVeryManyScansAreRefused) {
     EXPECT_FALSE(DecodeJpeg(AsBytes(colourScans), 8, 8).has_value()) << "190 scans";
 }
 
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& path, int fit = 0) {
+    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
+    return tmt::DecodeJpegFile(file.get(), fit, fit);
+}
+
 TEST(JpegImageTest, FilesDecodeAsTheirBytesDoAndUnreadableOnesFail) {
     const tmt::test::TempDir dir;
     const std::string jpeg = Quadrants(64, 48, kCmykQuadrants, {.colour = JpegColour::AdobeCmyk});
     tmt::test::WriteFile(dir.Path() / "p\u00e9.jpg", jpeg);
-    const auto fromFile = DecodeJpegFile(dir.Path() / "p\u00e9.jpg", 16, 16);
+    const auto fromFile = DecodeJpegFile(dir.Path() / "p\u00e9.jpg", 16);
     const auto fromBytes = DecodeJpeg(AsBytes(jpeg), 16, 16);
     ASSERT_TRUE(fromFile.has_value());
     ASSERT_TRUE(fromBytes.has_value());
@@ -267,7 +278,7 @@ TEST(JpegImageTest, FilesDecodeAsTheirBytesDoAndUnreadableOnesFail) {
     EXPECT_FALSE(DecodeJpegFile(dir.Path() / "missing.jpg").has_value());
     EXPECT_FALSE(DecodeJpegFile(dir.Path()).has_value()) << "a folder";
     EXPECT_FALSE(DecodeJpegFile(dir.Path() / "empty.jpg").has_value());
-    EXPECT_FALSE(DecodeJpegFile(dir.Path() / "cut.jpg", 100, 100).has_value());
+    EXPECT_FALSE(DecodeJpegFile(dir.Path() / "cut.jpg", 100).has_value());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 

@@ -44,7 +44,7 @@ TEST(JpegPixmapTest, LoadedPicturesAreFittedToTheBoxKeepingTheirProportions) {
         SCOPED_TRACE(testing::Message() << test.width << "x" << test.height);
         const std::string jpeg = EncodeUniformJpeg(test.width, test.height, kOrange);
         tmt::test::WriteFile(dir.Path() / "picture.jpg", jpeg);
-        for (const QImage& image : {LoadJpegImage(dir.Path() / "picture.jpg", test.fit),
+        for (const QImage& image : {LoadJpegImage((dir.Path() / "picture.jpg").string(), test.fit),
                                     LoadJpegImage(AsBytes(jpeg), test.fit)}) {
             EXPECT_EQ(image.size(), test.loaded);
             const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
@@ -58,8 +58,8 @@ TEST(JpegPixmapTest, LoadedPicturesAreFittedToTheBoxKeepingTheirProportions) {
 TEST(JpegPixmapTest, UndecodablePicturesGiveANullImage) {
     const tmt::test::TempDir dir;
     tmt::test::WriteFile(dir.Path() / "not.jpg", "not a picture");
-    EXPECT_TRUE(LoadJpegImage(dir.Path() / "not.jpg", QSize(100, 100)).isNull());
-    EXPECT_TRUE(LoadJpegImage(dir.Path() / "missing.jpg").isNull());
+    EXPECT_TRUE(LoadJpegImage((dir.Path() / "not.jpg").string(), QSize(100, 100)).isNull());
+    EXPECT_TRUE(LoadJpegImage((dir.Path() / "missing.jpg").string()).isNull());
     EXPECT_TRUE(LoadJpegImage(std::span<const std::uint8_t>()).isNull());
 }
 
