@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <new>
 #include <string>
 
 namespace {
@@ -163,6 +165,31 @@ TEST_F(FileReplacementTest, AHardLinkedFileKeepsItsOldBytesWhenTheWriteFails) {
         EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2)
             << "no journal or temporary file stays: " << n;
     }
+}
+
+std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+TEST(FileReadingTest, AFileTooLargeToHoldLeavesNoDescriptorOpen) {
+    // A sparse file larger than any memory: the buffer cannot be had once the file is open, and
+    // the error must not take the descriptor with it. tmpfs holds such a file where the temporary
+    // folder's file system may not.
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer ends the program at an allocation this large";
+#endif
+    const fs::path huge = fs::path("/dev/shm") / ("tmtest-huge-" + std::to_string(::getpid()));
+    WriteFile(huge, "");
+    if (::truncate(huge.c_str(), std::numeric_limits<off_t>::max()) != 0) {
+        fs::remove(huge);
+        GTEST_SKIP() << "no file system here holds a file that large";
+    }
+    const std::size_t before = OpenDescriptors();
+    std::string bytes;
+    EXPECT_THROW(tmt::platform::ReadFileContents(huge.string(), bytes), std::bad_alloc);
+    EXPECT_EQ(OpenDescriptors(), before);
+    fs::remove(huge);
 }
 
 // A rewrite in place cut off by a crash: a child starts the rewrite and dies once its journal
