@@ -3,8 +3,8 @@
 
 #include "app/HandlerGuard.h"
 #include "app/UMain.h"
+#include "core/Random.h"
 #include "platform/OwnExecutable.h"
-#include "platform/Random.h"
 #include "platform/qt/MillisecondTimer.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/InstallationDiscovery.h"
 
+#include "core/text/Text.h"
 #include "game/GameLayout.h"
-#include "platform/Text.h"
 
 namespace tmt {
 

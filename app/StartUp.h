@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ApplicationTitle.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/qt/DesignFont.h"
 
 // What the program sets up before its main window is created: the process's random generator,

@@ -3,7 +3,7 @@
 //   size bench_jpeg --load PHOTO             one decode for the avatar as its own process, for
 //   timing
 //                                       against djpeg; prints how far the peak memory grew
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -12,8 +12,19 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 namespace {
+
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::optional<tmt::RgbImage> DecodeFile(const std::filesystem::path& photo, int fit) {
+    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(photo.c_str(), "rb"));
+    return tmt::DecodeJpegFile(file.get(), fit, fit);
+}
 
 long PeakKilobytes() {
     rusage usage{};
@@ -24,7 +35,7 @@ long PeakKilobytes() {
 int LoadOnce(const std::filesystem::path& photo) {
     const long before = PeakKilobytes();
     const auto start = std::chrono::steady_clock::now();
-    const auto image = tmt::platform::DecodeJpegFile(photo, 100, 100);
+    const auto image = DecodeFile(photo, 100);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     const long after = PeakKilobytes();
     if (!image) {
@@ -38,7 +49,7 @@ int LoadOnce(const std::filesystem::path& photo) {
 
 void Decode(benchmark::State& state, const std::filesystem::path& photo, int fit) {
     for (auto _ : state) {
-        auto image = tmt::platform::DecodeJpegFile(photo, fit, fit);
+        auto image = DecodeFile(photo, fit);
         if (!image) {
             state.SkipWithError("cannot decode the photo");
             return;

@@ -1,8 +1,8 @@
 // Random file bytes, then random writes and deletes: reads never crash, and every line a write
 // does not touch survives byte for byte, in order.
-#include "platform/CodePage.h"
-#include "platform/TextEncoding.h"
-#include "platform/linux/IniText.h"
+#include "core/text/CodePage.h"
+#include "core/text/TextEncoding.h"
+#include "platform/IniText.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -15,13 +15,12 @@ namespace {
 
 // The text as the file's encoding reads it.
 std::string Working(const std::string& bytes) {
-    using tmt::platform::ByteOrder;
+    using tmt::ByteOrder;
     if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
-        return tmt::platform::Utf16ToUtf8(std::string_view(bytes).substr(2),
-                                          ByteOrder::LittleEndian);
+        return tmt::Utf16ToUtf8(std::string_view(bytes).substr(2), ByteOrder::LittleEndian);
     }
     if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
-        return tmt::platform::Utf16ToUtf8(std::string_view(bytes).substr(2), ByteOrder::BigEndian);
+        return tmt::Utf16ToUtf8(std::string_view(bytes).substr(2), ByteOrder::BigEndian);
     }
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         return bytes.substr(3);
@@ -76,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     // Single-byte, double-byte and UTF-8 ANSI code pages read and write differently.
     static constexpr unsigned kCodePages[] = {1252, 1251, 932, 936, 65001};
-    const auto& ansi = tmt::platform::CodePage::Get(input.PickValueInArray(kCodePages));
+    const auto& ansi = tmt::CodePage::Get(input.PickValueInArray(kCodePages));
     const std::string file = input.ConsumeRandomLengthString(4096);
     tmt::platform::IniText text(file, ansi);
     std::string bytes = text.Bytes();

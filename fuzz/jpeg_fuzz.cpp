@@ -1,6 +1,6 @@
 // Any bytes into the picture decoder, at full size and for an avatar's box: a picture or nothing,
 // never a crash, a leak or a buffer that disagrees with its size.
-#include "platform/JpegImage.h"
+#include "core/JpegImage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 namespace {
 
-void Check(const std::optional<tmt::platform::RgbImage>& image) {
+void Check(const std::optional<tmt::RgbImage>& image) {
     if (image && (image->width <= 0 || image->height <= 0 ||
                   image->pixels.size() != static_cast<std::size_t>(image->width) *
                                               static_cast<std::size_t>(image->height) * 3)) {
@@ -20,7 +20,7 @@ void Check(const std::optional<tmt::platform::RgbImage>& image) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    Check(tmt::platform::DecodeJpeg(bytes));
-    Check(tmt::platform::DecodeJpeg(bytes, 100, 100));
+    Check(tmt::DecodeJpeg(bytes));
+    Check(tmt::DecodeJpeg(bytes, 100, 100));
     return 0;
 }

@@ -5,8 +5,8 @@
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
 #include "app/UMain.h"
+#include "core/Error.h"
 #include "launch/LaunchParameters.h"
-#include "platform/Error.h"
 #include "platform/qt/MessageBox.h"
 
 #include <QCheckBox>

@@ -1,19 +1,11 @@
 #pragma once
 
-#include <string>
-#include <string_view>
+#include "core/text/CodePage.h"
 
 namespace tmt::platform {
 
-class CodePage;
-
-// The ANSI code page Wine gives the game: the one of the system locale that Wine takes from the
-// C library's LC_CTYPE (LC_ALL, LC_CTYPE or LANG; a locale that is not installed counts as C).
-// Follows the environment, so it is the game's when the program runs in the game's environment.
+// The ANSI code page the game's text files are in when they carry no byte-order mark: the code
+// page of the system the game runs on (GetACP), in the environment the program runs in.
 const CodePage& AnsiCodePage();
-
-// The same from a locale name as setlocale(LC_CTYPE, NULL) returns it, and the value of LC_ALL
-// that Wine falls back on when that name is C.
-unsigned AnsiCodePageNumber(std::string_view ctypeLocale, std::string_view lcAll);
 
 } // namespace tmt::platform

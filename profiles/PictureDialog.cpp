@@ -1,6 +1,6 @@
 #include "profiles/PictureDialog.h"
 
-#include "platform/PathMap.h"
+#include "platform/qt/ChosenPath.h"
 #include "platform/qt/JpegPixmap.h"
 
 #include <QComboBox>
@@ -34,7 +34,7 @@ void AddPreview(QFileDialog& dialog) {
     }
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& file) {
-                         const QImage image = LoadJpegImage(file.toStdString(), kPreviewBox);
+                         const QImage image = LoadJpegImage(GamePathOf(file), kPreviewBox);
                          preview->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
                      });
 }
@@ -42,7 +42,7 @@ void AddPreview(QFileDialog& dialog) {
 } // namespace
 
 QImage LoadFittedPicture(const std::string& path, QSize box) {
-    return LoadJpegImage(platform::ToNativePath(path), box);
+    return LoadJpegImage(path, box);
 }
 
 std::optional<std::string> OpenPicture(QWidget* owner) {
@@ -59,10 +59,7 @@ std::optional<std::string> OpenPicture(QWidget* owner) {
     }
     dialog.setSizeGripEnabled(true);
     AddPreview(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return platform::ToWindowsPath(dialog.selectedFiles().constFirst().toStdString());
+    return ChooseGamePath(dialog);
 }
 
 void SetPictureDialogForTesting(std::function<std::optional<std::string>()> answer) {

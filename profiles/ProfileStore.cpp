@@ -1,11 +1,10 @@
 #include "profiles/ProfileStore.h"
 
+#include "core/Random.h"
 #include "game/GameLayout.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
-#include "platform/PathMap.h"
-#include "platform/Random.h"
 
 #include <cstdint>
 
@@ -118,8 +117,7 @@ bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& st
     if (values.chosenPicture == avatarFile) {
         return true;
     }
-    if (!platform::CopyFileAtomically(platform::ToNativePath(values.chosenPicture),
-                                      platform::ToNativePath(avatarFile))) {
+    if (!platform::CopyFileAtomically(values.chosenPicture, avatarFile)) {
         storedAvatar.clear();
         profile.DeleteKey(kProfileSection, "avatar");
         return false;

@@ -3,7 +3,7 @@
 
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "profiles/PictureDialog.h"
 
 #include <QMenu>

@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=$1
 shift
-cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 cmake --build "$folder" -j "$(nproc)"

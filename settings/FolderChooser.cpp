@@ -1,6 +1,6 @@
 #include "settings/FolderChooser.h"
 
-#include "platform/PathMap.h"
+#include "platform/qt/ChosenPath.h"
 
 #include <QFileDialog>
 
@@ -28,10 +28,7 @@ std::optional<std::string> ChooseFolder(QWidget* owner, const QString& text) {
             widget->hide();
         }
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return platform::ToWindowsPath(dialog.selectedFiles().constFirst().toStdString());
+    return ChooseGamePath(dialog);
 }
 
 void SetFolderChooserForTesting(std::function<std::optional<std::string>()> answer) {

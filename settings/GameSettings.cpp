@@ -1,6 +1,6 @@
 #include "settings/GameSettings.h"
 
-#include "platform/Text.h"
+#include "core/text/Text.h"
 
 namespace tmt {
 

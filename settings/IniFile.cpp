@@ -1,9 +1,9 @@
 #include "settings/IniFile.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
 #include "platform/ProfileStrings.h"
-#include "platform/Text.h"
-#include "platform/TextEncoding.h"
 #include "settings/IntegerText.h"
 
 #include <algorithm>
@@ -39,7 +39,7 @@ Error CannotStore(const std::string& file, const std::vector<char32_t>& characte
         if (!listed.empty()) {
             listed += ' ';
         }
-        platform::AppendUtf8(listed, c);
+        AppendUtf8(listed, c);
     }
     return Error(file + " cannot store these characters: " + listed);
 }

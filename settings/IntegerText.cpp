@@ -1,23 +1,8 @@
 #include "settings/IntegerText.h"
 
+#include "core/text/Text.h"
+
 namespace tmt {
-
-namespace {
-
-int DigitValue(char c, bool hex) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (hex && c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (hex && c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
     std::size_t at = 0;
@@ -44,8 +29,8 @@ std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
     const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     std::uint64_t value = 0;
     for (; at < text.size(); ++at) {
-        const int digit = DigitValue(text[at], hex);
-        if (digit < 0) {
+        const int digit = HexDigitValue(text[at]);
+        if (digit < 0 || (!hex && digit > 9)) {
             return std::nullopt;
         }
         value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);

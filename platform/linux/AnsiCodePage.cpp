@@ -1,7 +1,10 @@
 #include "platform/AnsiCodePage.h"
 
-#include "platform/CodePage.h"
-#include "platform/WineTables.h"
+#include "core/text/Text.h"
+#include "platform/linux/LocaleCodePage.h"
+
+#include "core/text/CodePage.h"
+#include "platform/linux/WineTables.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -79,16 +82,8 @@ std::optional<std::string> WindowsLocaleName(std::string_view unixName) {
     return name;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return lower;
-}
-
 unsigned CodePageOfLocale(std::string_view windowsName) {
-    const std::string wanted = Lower(windowsName);
+    const std::string wanted = LowerAscii(windowsName);
     const wine::LocaleCodePage* begin = wine::kLocaleCodePages;
     const wine::LocaleCodePage* end = begin + wine::kLocaleCodePageCount;
     const auto found = std::lower_bound(begin, end, wanted,

@@ -1,6 +1,8 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
 #include <csignal>
@@ -94,11 +96,10 @@ void TakeOverWhatLiesBeside(int fd, const fs::path& target, const struct stat& o
 }
 
 void SyncFolder(const fs::path& folder) {
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    const UniqueFd fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.IsOpen()) {
+        ::fsync(fd.Get());
     }
 }
 
@@ -197,13 +198,14 @@ bool StillNamed(int fd, const fs::path& path) {
 }
 
 bool WriteInPlace(const fs::path& target, std::string_view bytes) {
-    const int fd = fileops::OpenForRewrite(target.string());
-    if (fd < 0) {
+    UniqueFd fd(fileops::OpenForRewrite(target.string()));
+    if (!fd.IsOpen()) {
         return false;
     }
-    const bool written = fileops::Reserve(fd, bytes.size()) && fileops::WriteAll(fd, bytes) &&
-                         fileops::Truncate(fd, bytes.size()) && fileops::Flush(fd);
-    return fileops::Close(fd) && written;
+    const bool written = fileops::Reserve(fd.Get(), bytes.size()) &&
+                         fileops::WriteAll(fd.Get(), bytes) &&
+                         fileops::Truncate(fd.Get(), bytes.size()) && fileops::Flush(fd.Get());
+    return fileops::Close(fd.Release()) && written;
 }
 
 void FinishJournalOf(const fs::path& target) {
@@ -211,15 +213,15 @@ void FinishJournalOf(const fs::path& target) {
     if (::access(journal.c_str(), F_OK) != 0) {
         return;
     }
-    const int fd = ::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
+    const UniqueFd fd(::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.IsOpen()) {
         return;
     }
     // A writer still at work holds the lock, and finishes its own rewrite. Once the lock is
     // taken, the name must still be this journal: another process may have finished it meanwhile.
     std::string text;
     std::string now;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, journal) &&
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(fd.Get(), journal) &&
         fileops::ReadWholeFile(journal.string(), text) == fileops::ReadResult::Read) {
         const auto contents = ParseJournal(text);
         const fileops::ReadResult read = fileops::ReadWholeFile(target.string(), now);
@@ -234,27 +236,27 @@ void FinishJournalOf(const fs::path& target) {
             ::unlink(journal.c_str());
         }
     }
-    ::close(fd);
 }
 
 // Writes the journal and gives it its name; the returned descriptor holds the lock until the
-// rewrite is over. -1 when that fails (nothing was changed), with `outcome` telling whether
+// rewrite is over. None when that fails (nothing was changed), with `outcome` telling whether
 // another writer's journal stands there.
-int CommitJournal(const fs::path& target, std::string_view bytes, std::string_view old,
-                  Replacement& outcome) {
+UniqueFd CommitJournal(const fs::path& target, std::string_view bytes, std::string_view old,
+                       Replacement& outcome) {
     outcome = Replacement::Failed;
     const std::string temporary = TemporaryNameBeside(target);
-    const int fd = fileops::CreateExclusive(temporary);
-    if (fd < 0) {
-        return -1;
+    UniqueFd fd(fileops::CreateExclusive(temporary));
+    if (!fd.IsOpen()) {
+        return {};
     }
     // No one else knows the file yet, so the lock is there before anyone can look for it. The
     // journal holds what the file holds, for its writer's eyes only.
     const std::string sizes = std::to_string(bytes.size()) + " " + std::to_string(old.size());
-    const bool written = ::flock(fd, LOCK_EX) == 0 && ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&
-                         fileops::WriteAll(fd, kJournalMark) &&
-                         fileops::WriteAll(fd, sizes + "\n") && fileops::WriteAll(fd, bytes) &&
-                         fileops::WriteAll(fd, old) && fileops::Flush(fd);
+    const bool written =
+        ::flock(fd.Get(), LOCK_EX) == 0 && ::fchmod(fd.Get(), S_IRUSR | S_IWUSR) == 0 &&
+        fileops::WriteAll(fd.Get(), kJournalMark) && fileops::WriteAll(fd.Get(), sizes + "\n") &&
+        fileops::WriteAll(fd.Get(), bytes) && fileops::WriteAll(fd.Get(), old) &&
+        fileops::Flush(fd.Get());
     if (written && fileops::RenameNoReplace(temporary, JournalOf(target).string())) {
         // The journal's name must be on the disk before the file's bytes change.
         SyncFolder(target.parent_path());
@@ -265,8 +267,7 @@ int CommitJournal(const fs::path& target, std::string_view bytes, std::string_vi
         outcome = Replacement::ChangedMeanwhile;
     }
     ::unlink(temporary.c_str());
-    ::close(fd);
-    return -1;
+    return {};
 }
 
 // A file with several hard links is one file under several names: a new file renamed over one
@@ -284,32 +285,33 @@ Replacement RewriteInPlace(const fs::path& target, std::string_view bytes,
         }
         readBytes = old;
     }
-    const int fd = fileops::OpenForRewrite(target.string());
-    if (fd < 0) {
+    UniqueFd fd(fileops::OpenForRewrite(target.string()));
+    if (!fd.IsOpen()) {
         return Replacement::Failed;
     }
-    Replacement outcome = fileops::Reserve(fd, bytes.size()) ? CompareWithRead(target, *readBytes)
-                                                             : Replacement::Failed;
-    int journal = -1;
+    Replacement outcome = fileops::Reserve(fd.Get(), bytes.size())
+                              ? CompareWithRead(target, *readBytes)
+                              : Replacement::Failed;
+    UniqueFd journal;
     if (outcome == Replacement::Done) {
         journal = CommitJournal(target, bytes, *readBytes, outcome);
     }
     bool whole = true;
     if (outcome == Replacement::Done &&
-        !(fileops::WriteAll(fd, bytes) && fileops::Truncate(fd, bytes.size()) &&
-          fileops::Flush(fd))) {
+        !(fileops::WriteAll(fd.Get(), bytes) && fileops::Truncate(fd.Get(), bytes.size()) &&
+          fileops::Flush(fd.Get()))) {
         outcome = Replacement::Failed;
-        whole = ::lseek(fd, 0, SEEK_SET) == 0 && fileops::WriteAll(fd, *readBytes) &&
-                fileops::Truncate(fd, readBytes->size()) && fileops::Flush(fd);
+        whole = ::lseek(fd.Get(), 0, SEEK_SET) == 0 && fileops::WriteAll(fd.Get(), *readBytes) &&
+                fileops::Truncate(fd.Get(), readBytes->size()) && fileops::Flush(fd.Get());
     }
-    if (!fileops::Close(fd)) {
+    if (!fileops::Close(fd.Release())) {
         outcome = Replacement::Failed;
     }
-    if (journal >= 0) {
+    if (journal.IsOpen()) {
         if (whole) {
             ::unlink(JournalOf(target).c_str());
         }
-        ::close(journal);
+        journal.Reset();
     }
     if (outcome == Replacement::Done) {
         RemoveAbandonedTemporaries(target);
@@ -331,15 +333,15 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes,
         return RewriteInPlace(target, bytes, readBytes);
     }
     const std::string temporary = TemporaryNameBeside(target);
-    const int fd = fileops::CreateExclusive(temporary);
-    if (fd < 0) {
+    UniqueFd fd(fileops::CreateExclusive(temporary));
+    if (!fd.IsOpen()) {
         return Replacement::Failed;
     }
     if (exists) {
-        TakeOverWhatLiesBeside(fd, target, old);
+        TakeOverWhatLiesBeside(fd.Get(), target, old);
     }
-    const bool written = fileops::WriteAll(fd, bytes) && fileops::Flush(fd);
-    const bool closed = fileops::Close(fd);
+    const bool written = fileops::WriteAll(fd.Get(), bytes) && fileops::Flush(fd.Get());
+    const bool closed = fileops::Close(fd.Release());
     Replacement outcome = written && closed ? Replacement::Done : Replacement::Failed;
     // After the slow flush, as late as possible before the rename.
     if (outcome == Replacement::Done && readBytes) {
@@ -359,24 +361,28 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes,
 
 } // namespace
 
-void FinishInterruptedRewrite(const fs::path& nativePath) {
-    FinishJournalOf(FinalTarget(nativePath));
+void FinishInterruptedRewrite(std::string_view path) {
+    FinishJournalOf(FinalTarget(ToNativePath(path)));
 }
 
-bool ReplaceFileContents(const fs::path& nativePath, std::string_view bytes) {
-    return Replace(nativePath, bytes, std::nullopt) == Replacement::Done;
+ReadResult ReadFileContents(std::string_view path, std::string& bytes) {
+    const fs::path native = ToNativePath(path);
+    FinishJournalOf(FinalTarget(native));
+    return fileops::ReadWholeFile(native.string(), bytes);
 }
 
-Replacement ReplaceFileContentsIfUnchanged(const fs::path& nativePath, std::string_view bytes,
+bool ReplaceFileContents(std::string_view path, std::string_view bytes) {
+    return Replace(ToNativePath(path), bytes, std::nullopt) == Replacement::Done;
+}
+
+Replacement ReplaceFileContentsIfUnchanged(std::string_view path, std::string_view bytes,
                                            std::string_view readBytes) {
-    return Replace(nativePath, bytes, readBytes);
+    return Replace(ToNativePath(path), bytes, readBytes);
 }
 
-bool CopyFileAtomically(const fs::path& from, const fs::path& to) {
-    FinishInterruptedRewrite(from);
+bool CopyFileAtomically(std::string_view from, std::string_view to) {
     std::string bytes;
-    return fileops::ReadWholeFile(from.string(), bytes) == fileops::ReadResult::Read &&
-           ReplaceFileContents(to, bytes);
+    return ReadFileContents(from, bytes) == ReadResult::Read && ReplaceFileContents(to, bytes);
 }
 
 } // namespace tmt::platform

@@ -1,5 +1,7 @@
 #include "platform/linux/FileOps.h"
 
+#include "platform/linux/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -37,13 +39,13 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
     if (Injected(Call::Read)) {
         return ReadResult::Failed;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
         return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Failed;
     }
     struct stat info {};
     ReadResult result = ReadResult::Failed;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (::fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode)) {
         // Read straight into the caller's buffer; a file that grows meanwhile is read to its end.
         std::size_t filled = 0;
         bytes.resize(std::max<std::size_t>(static_cast<std::size_t>(info.st_size), 4096));
@@ -51,7 +53,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
             if (filled == bytes.size()) {
                 bytes.resize(bytes.size() * 2);
             }
-            const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+            const ssize_t got = ::read(fd.Get(), bytes.data() + filled, bytes.size() - filled);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -63,7 +65,6 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
         }
         bytes.resize(filled);
     }
-    ::close(fd);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <string>
 #include <string_view>
 
@@ -7,7 +9,7 @@
 // They are kept in one place so that each of them can be made to fail on purpose.
 namespace tmt::platform::fileops {
 
-enum class ReadResult { Read, Missing, Failed };
+using platform::ReadResult;
 // The whole of a regular file (links followed). A folder, a device or a read error is a failure.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 

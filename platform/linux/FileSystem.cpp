@@ -1,7 +1,7 @@
 #include "platform/FileSystem.h"
 
-#include "platform/PathMap.h"
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
 
 #include <fcntl.h>
 
@@ -40,6 +40,19 @@ bool DeleteFile(std::string_view path) {
         return false;
     }
     return fileops::RemoveAt(AT_FDCWD, native.c_str(), 0);
+}
+
+bool FolderOfFileExists(std::string_view path) {
+    std::error_code error;
+    return std::filesystem::is_directory(ToNativePath(path).parent_path(), error);
+}
+
+FileHandle OpenFileForReading(std::string_view path) {
+    return FileHandle(std::fopen(ToNativePath(path).c_str(), "rbe"));
+}
+
+std::string ToGamePath(const std::filesystem::path& hostPath) {
+    return ToWindowsPath(hostPath);
 }
 
 } // namespace tmt::platform

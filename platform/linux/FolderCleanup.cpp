@@ -1,8 +1,10 @@
 #include "platform/FolderCleanup.h"
 
-#include "platform/PathMap.h"
+#include "core/text/Text.h"
+
 #include "platform/linux/FileOps.h"
 #include "platform/linux/FolderReader.h"
+#include "platform/linux/PathMap.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
@@ -195,14 +197,6 @@ private:
     // Levels before this index are parked; the ones from it to the deepest are open.
     std::size_t firstOpen_ = 0;
 };
-
-std::string WithoutTrailingSeparators(std::string_view path) {
-    std::string trimmed(path);
-    while (trimmed.size() > 1 && (trimmed.back() == '\\' || trimmed.back() == '/')) {
-        trimmed.pop_back();
-    }
-    return trimmed;
-}
 
 } // namespace
 

@@ -1,9 +1,9 @@
 #include "platform/Folders.h"
 
-#include "platform/PathMap.h"
-#include "platform/Text.h"
-#include "platform/WineCase.h"
+#include "core/text/Text.h"
 #include "platform/linux/FileOps.h"
+#include "platform/linux/PathMap.h"
+#include "platform/linux/WineCase.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,17 +24,6 @@ namespace {
 constexpr char kDosAttributes[] = "user.DOSATTRIB";
 constexpr unsigned long kHidden = 0x2;
 constexpr unsigned long kSystem = 0x4;
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-std::string_view WithoutTrailingSeparators(std::string_view path) {
-    while (!path.empty() && IsSeparator(path.back())) {
-        path.remove_suffix(1);
-    }
-    return path;
-}
 
 std::string_view LastComponent(std::string_view path) {
     const std::size_t last = path.find_last_of("\\/");
@@ -102,7 +91,7 @@ bool CreateDirectory(std::string_view path) {
     while (!folder.empty() && (folder.back() == ' ' || folder.back() == '.')) {
         folder.remove_suffix(1);
     }
-    if (folder.empty() || IsSeparator(folder.back()) ||
+    if (folder.empty() || IsPathSeparator(folder.back()) ||
         !IsValidWindowsName(LastComponent(folder))) {
         return false;
     }

@@ -1,5 +1,7 @@
 #include "platform/linux/Launcher.h"
 
+#include "platform/linux/UniqueFd.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -64,31 +66,13 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 // A pipe whose write end closes on exec: the grandchild reports a failed exec through it, and the
 // parent learns of a successful one from the end of file.
 struct Pipe {
-    int read = -1;
-    int write = -1;
+    UniqueFd read;
+    UniqueFd write;
     Pipe() {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) == 0) {
-            read = ends[0];
-            write = ends[1];
-        }
-    }
-    ~Pipe() {
-        CloseRead();
-        CloseWrite();
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-    void CloseRead() {
-        if (read >= 0) {
-            ::close(read);
-            read = -1;
-        }
-    }
-    void CloseWrite() {
-        if (write >= 0) {
-            ::close(write);
-            write = -1;
+            read.Reset(ends[0]);
+            write.Reset(ends[1]);
         }
     }
 };
@@ -205,7 +189,7 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     const std::string programName = std::filesystem::path(*program).filename().string();
 
     Pipe report;
-    if (report.read < 0) {
+    if (!report.read.IsOpen()) {
         return {false, std::strerror(errno)};
     }
     const pid_t child = ::fork();
@@ -228,12 +212,12 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
                 failure = -errno;
             }
             [[maybe_unused]] const ssize_t written =
-                ::write(report.write, &failure, sizeof failure);
+                ::write(report.write.Get(), &failure, sizeof failure);
             ::_exit(127);
         }
         ::_exit(game < 0 ? 1 : 0);
     }
-    report.CloseWrite();
+    report.write.Reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
@@ -242,7 +226,7 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     }
     int failure = 0;
     ssize_t got = 0;
-    while ((got = ::read(report.read, &failure, sizeof failure)) < 0 && errno == EINTR) {
+    while ((got = ::read(report.read.Get(), &failure, sizeof failure)) < 0 && errno == EINTR) {
     }
     if (got == static_cast<ssize_t>(sizeof failure)) {
         if (failure > 0) {

@@ -1,6 +1,6 @@
 #include "platform/OwnExecutable.h"
 
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 
 #include <filesystem>
 #include <system_error>

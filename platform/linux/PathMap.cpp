@@ -1,7 +1,8 @@
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 
-#include "platform/WineCase.h"
-#include "platform/WinePrefix.h"
+#include "core/text/Text.h"
+#include "platform/linux/WineCase.h"
+#include "platform/linux/WinePrefix.h"
 
 #include <dirent.h>
 
@@ -22,7 +23,7 @@ std::vector<std::string> SplitComponents(std::string_view path) {
     std::vector<std::string> components;
     std::string current;
     for (const char c : path) {
-        if (c == '\\' || c == '/') {
+        if (IsPathSeparator(c)) {
             if (!current.empty()) {
                 components.push_back(std::move(current));
                 current.clear();
@@ -75,10 +76,6 @@ fs::path AppendResolvingCase(fs::path base, const std::vector<std::string>& comp
 
 bool IsDriveLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // A path of a drive ("X:" and what follows) as GetFullPathNameW makes it under Wine: "/" is a
@@ -204,7 +201,7 @@ std::string ToWindowsPath(const fs::path& nativePath) {
     if (!bestDrive) {
         return nativePath.string();
     }
-    std::string result{static_cast<char>(*bestDrive - 'a' + 'A'), ':'};
+    std::string result{UpperAscii(*bestDrive), ':'};
     const fs::path rest = path.lexically_relative(bestTarget);
     for (const fs::path& component : rest) {
         if (component != ".") {

@@ -1,6 +1,6 @@
 #include "platform/linux/PrefixRegistry.h"
 
-#include "platform/Text.h"
+#include "core/text/Text.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/SystemReg.h"
 #include "platform/linux/UniqueFd.h"

@@ -1,10 +1,10 @@
 #include "platform/Registry.h"
 
-#include "platform/Error.h"
-#include "platform/Text.h"
-#include "platform/WineCase.h"
+#include "core/Error.h"
+#include "core/text/Text.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/PrefixRegistry.h"
+#include "platform/linux/WineCase.h"
 
 namespace tmt::platform {
 

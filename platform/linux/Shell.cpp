@@ -1,20 +1,13 @@
 #include "platform/Shell.h"
 
-#include "platform/PathMap.h"
+#include "core/text/Text.h"
+
 #include "platform/linux/Launcher.h"
+#include "platform/linux/PathMap.h"
 
 #include <sys/stat.h>
 
 namespace tmt::platform {
-
-namespace {
-std::string_view WithoutQuotes(std::string_view text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        return text.substr(1, text.size() - 2);
-    }
-    return text;
-}
-} // namespace
 
 StartResult ShellOpen(std::string_view file, std::string_view parameters,
                       std::string_view directory) {

@@ -1,8 +1,8 @@
 #include "platform/linux/SystemReg.h"
 
-#include "platform/Text.h"
-#include "platform/TextEncoding.h"
-#include "platform/WineCase.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
+#include "platform/linux/WineCase.h"
 
 #include <cstdint>
 
@@ -15,72 +15,18 @@ using Units = std::u16string;
 // UTF-16 code units to UTF-8, cut at the first NUL as the registry functions hand strings over;
 // an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(const Units& units) {
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c == 0) {
-            break;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
+    return SanitisedUtf8(Utf16UnitsToUtf8(std::u16string_view(units).substr(0, units.find(u'\0'))));
 }
 
 // Decodes one UTF-8 sequence of the file's own text into code units, as wineserver reads its
 // registry files: a sequence that is cut short, too long for its value or beyond U+10FFFF is
 // dropped, one byte at a time; encoded surrogates are taken as they are.
 std::size_t DecodeUtf8(std::string_view text, std::size_t at, Units& out) {
-    const auto byte = [&](std::size_t i) {
-        return static_cast<unsigned char>(text[i]);
-    };
-    const unsigned char lead = byte(at);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 1;
+    const std::size_t start = at;
+    if (const auto c = NextCodePoint(text, at)) {
+        AppendUtf16(out, *c);
     }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            return 1;
-        }
-        c = (c << 6) | (byte(at + i) & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kSmallest[length] || c > 0x10FFFF) {
-        return 1;
-    }
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-    return length;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return at - start;
 }
 
 struct Escaped {
@@ -137,8 +83,8 @@ Escaped ReadEscaped(std::string_view line, std::size_t& at, char terminator) {
             // Up to four hexadecimal digits; without any, the letter itself.
             int value = 0;
             int digits = 0;
-            while (digits < 4 && at < line.size() && HexDigit(line[at]) >= 0) {
-                value = value * 16 + HexDigit(line[at++]);
+            while (digits < 4 && at < line.size() && HexDigitValue(line[at]) >= 0) {
+                value = value * 16 + HexDigitValue(line[at++]);
                 ++digits;
             }
             units += digits == 0 ? u'x' : static_cast<char16_t>(value);
@@ -169,7 +115,7 @@ Units ReadHexUtf16(std::string_view data) {
     std::string bytes;
     int high = -1;
     for (const char c : data) {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit >= 0) {
             if (high < 0) {
                 high = digit;

@@ -24,6 +24,8 @@ public:
 
     int Get() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
+    // Hands the descriptor over to a caller who closes it and wants to know how that went.
+    int Release() { return std::exchange(fd_, -1); }
     void Reset(int fd = -1) {
         if (fd_ >= 0) {
             ::close(fd_);

@@ -1,6 +1,6 @@
 #include "platform/VersionInfo.h"
 
-#include "platform/PathMap.h"
+#include "platform/linux/PathMap.h"
 
 #include <array>
 #include <cstring>

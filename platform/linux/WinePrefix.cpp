@@ -1,4 +1,4 @@
-#include "platform/WinePrefix.h"
+#include "platform/linux/WinePrefix.h"
 
 #include "platform/linux/Launcher.h"
 

@@ -1,6 +1,7 @@
 #include "platform/linux/WineServer.h"
 
-#include "platform/TextEncoding.h"
+#include "core/text/Text.h"
+#include "core/text/TextEncoding.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/SystemReg.h"
 #include "platform/linux/UniqueFd.h"
@@ -99,7 +100,7 @@ std::optional<std::string> WindowsPathIn(const fs::path& prefix, const fs::path&
         if (targetEnd != target.end() || (best && length <= bestLength)) {
             continue;
         }
-        std::string path{static_cast<char>(letter - 'a' + 'A'), ':'};
+        std::string path{UpperAscii(letter), ':'};
         for (auto component = fileAt; component != file.end(); ++component) {
             path += '\\';
             path += component->string();

@@ -1,10 +1,12 @@
 #include "platform/qt/JpegPixmap.h"
 
+#include "platform/FileSystem.h"
+
 #include <cstring>
 
 namespace tmt::ui {
 
-QImage ToQImage(const platform::RgbImage& image) {
+QImage ToQImage(const RgbImage& image) {
     QImage copy(image.width, image.height, QImage::Format_RGB888);
     if (copy.isNull()) {
         return {};
@@ -21,7 +23,7 @@ QImage ToQImage(const platform::RgbImage& image) {
 namespace {
 
 // The decoder stops at the DCT scale just above the fit size; smooth scaling does the rest.
-QImage Fitted(const std::optional<platform::RgbImage>& decoded, QSize fit) {
+QImage Fitted(const std::optional<RgbImage>& decoded, QSize fit) {
     if (!decoded) {
         return {};
     }
@@ -38,12 +40,13 @@ QImage Fitted(const std::optional<platform::RgbImage>& decoded, QSize fit) {
 
 } // namespace
 
-QImage LoadJpegImage(const std::filesystem::path& nativePath, QSize fit) {
-    return Fitted(platform::DecodeJpegFile(nativePath, fit.width(), fit.height()), fit);
+QImage LoadJpegImage(std::string_view path, QSize fit) {
+    const platform::FileHandle file = platform::OpenFileForReading(path);
+    return Fitted(DecodeJpegFile(file.get(), fit.width(), fit.height()), fit);
 }
 
 QImage LoadJpegImage(std::span<const std::uint8_t> bytes, QSize fit) {
-    return Fitted(platform::DecodeJpeg(bytes, fit.width(), fit.height()), fit);
+    return Fitted(DecodeJpeg(bytes, fit.width(), fit.height()), fit);
 }
 
 } // namespace tmt::ui

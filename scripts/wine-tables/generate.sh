@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the program's Wine tables (code pages, upper case, locale code pages) by asking
 # Wine itself: small probes built with mingw-w64 run under wine, and tables.py turns what they
-# print into platform/WineCodePages.cpp, platform/WineUpcase.cpp and platform/WineLocales.cpp.
+# print into core/text/CodePageTables.cpp, platform/linux/WineUpcase.cpp and
+# platform/linux/WineLocales.cpp.
 #
 # generate.sh [--check-locales]
 # Uses $WINEPREFIX when set (a scratch prefix is made otherwise). With --check-locales it also
@@ -28,7 +29,7 @@ done
 wine "$work/upcase.exe" | tr -d '\r' >"$work/upcase.txt"
 wine "$work/locales.exe" | tr -d '\r' >"$work/locales.txt"
 python3 "$here/tables.py" "$work" "$root"
-echo "written: platform/WineCodePages.cpp platform/WineUpcase.cpp platform/WineLocales.cpp"
+echo "written: core/text/CodePageTables.cpp platform/linux/WineUpcase.cpp platform/linux/WineLocales.cpp"
 
 if [ "${1:-}" = "--check-locales" ]; then
     # Every glibc locale directory may carry any name: one compiled locale serves them all, since

@@ -146,12 +146,12 @@ def code_pages(folder, root):
         source, entry = code_page_source(folder, number)
         parts.append(source)
         entries.append(entry)
-    write(os.path.join(root, "platform", "WineCodePages.cpp"),
-          HEADER + '#include "platform/WineTables.h"\n\n#include <iterator>\n\nnamespace tmt::platform::wine {\n\n'
+    write(os.path.join(root, "core", "text", "CodePageTables.cpp"),
+          HEADER + '#include "core/text/CodePageTables.h"\n\n#include <iterator>\n\nnamespace tmt::codepages {\n\n'
           "namespace {\n\nconstexpr unsigned char kNoLeads[] = {0};\n\n" + "\n".join(parts) +
           "\n} // namespace\n\nconst CodePageTable kCodePages[] = {\n" + "".join(entries) +
           "};\nconst std::size_t kCodePageCount = std::size(kCodePages);\n\n"
-          "} // namespace tmt::platform::wine\n// clang-format on\n")
+          "} // namespace tmt::codepages\n// clang-format on\n")
 
 
 def upcase(folder, root):
@@ -177,8 +177,8 @@ def upcase(folder, root):
     if mapped != dict(rows):
         fail("the upper-case ranges do not give back the dump")
     entries = "".join(f"    {{0x{f:04X}, 0x{l:04X}, {d}, {s}}},\n" for f, l, d, s in ranges)
-    write(os.path.join(root, "platform", "WineUpcase.cpp"),
-          HEADER + '#include "platform/WineTables.h"\n\n#include <iterator>\n\nnamespace tmt::platform::wine {\n\n'
+    write(os.path.join(root, "platform", "linux", "WineUpcase.cpp"),
+          HEADER + '#include "platform/linux/WineTables.h"\n\n#include <iterator>\n\nnamespace tmt::platform::wine {\n\n'
           "const UpcaseRange kUpcaseRanges[] = {\n" + entries +
           "};\nconst std::size_t kUpcaseRangeCount = std::size(kUpcaseRanges);\n\n"
           "} // namespace tmt::platform::wine\n// clang-format on\n")
@@ -199,8 +199,8 @@ def locales(folder, root):
             if code_page != 1252:
                 table[name.lower()] = code_page
     entries = "".join(f'    {{"{n}", {table[n]}}},\n' for n in sorted(table))
-    write(os.path.join(root, "platform", "WineLocales.cpp"),
-          HEADER + '#include "platform/WineTables.h"\n\n#include <iterator>\n\nnamespace tmt::platform::wine {\n\n'
+    write(os.path.join(root, "platform", "linux", "WineLocales.cpp"),
+          HEADER + '#include "platform/linux/WineTables.h"\n\n#include <iterator>\n\nnamespace tmt::platform::wine {\n\n'
           "const LocaleCodePage kLocaleCodePages[] = {\n" + entries +
           "};\nconst std::size_t kLocaleCodePageCount = std::size(kLocaleCodePages);\n\n"
           "} // namespace tmt::platform::wine\n// clang-format on\n")

@@ -2,7 +2,7 @@
 
 #include "app/ModalResult.h"
 #include "app/UMain.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/MillisecondTimer.h"
 #include "tests/support/ManualTicks.h"

@@ -40,6 +40,6 @@ TEST_P(AccessibleNameTest, EveryFocusableControlAndEveryShowingLabelHasAName) {
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, AccessibleNameTest,
                          ::testing::ValuesIn(tmt::test::EveryWindowName()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& testInfo) { return testInfo.param; });
 
 } // namespace

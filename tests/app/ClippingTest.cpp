@@ -98,10 +98,10 @@ TEST_P(ClippingTest, AccentedCapitalsAreDrawnWholeInEveryLabel) {
 INSTANTIATE_TEST_SUITE_P(EveryWindow, ClippingTest,
                          ::testing::Combine(::testing::ValuesIn(tmt::test::EveryWindowName()),
                                             ::testing::Values(Font::Tahoma, Font::DesktopSans)),
-                         [](const auto& info) {
-                             return std::get<0>(info.param) +
-                                    (std::get<1>(info.param) == Font::Tahoma ? "_Tahoma"
-                                                                             : "_DesktopSans");
+                         [](const auto& testInfo) {
+                             return std::get<0>(testInfo.param) +
+                                    (std::get<1>(testInfo.param) == Font::Tahoma ? "_Tahoma"
+                                                                                 : "_DesktopSans");
                          });
 
 } // namespace

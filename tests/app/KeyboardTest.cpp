@@ -72,7 +72,7 @@ TEST_P(TabOrderTest, TabWalksTheStopsInOrderAndComesBackToTheFirst) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindow, TabOrderTest, ::testing::ValuesIn(kChains),
-                         [](const auto& info) { return info.param.window; });
+                         [](const auto& testInfo) { return testInfo.param.window; });
 
 // The access keys of the message boxes' buttons, on a real box rather than the test seam's.
 class AccessKeyTest : public ::testing::Test {

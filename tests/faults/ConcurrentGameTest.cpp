@@ -2,7 +2,7 @@
 // place, as the game's profile functions do (truncate, then write), while the tool saves again and
 // again. Without a lock both sides share, a write of either can still overtake the other; this
 // measures how often, and holds the tool to completing or failing each save cleanly.
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "settings/GameSettings.h"
 #include "settings/IniFile.h"
 #include "tests/support/FaultInjection.h"

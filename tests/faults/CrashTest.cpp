@@ -231,7 +231,8 @@ TEST_F(CrashDuringWrite, AvatarCopy) {
         WriteFile(avatar, std::string(300000, '1'));
     };
     const auto work = [&](int round) {
-        tmt::platform::CopyFileAtomically(game / (round % 2 ? "one.jpg" : "two.jpg"), avatar);
+        tmt::platform::CopyFileAtomically((game / (round % 2 ? "one.jpg" : "two.jpg")).string(),
+                                          avatar.string());
     };
     const Contents allowed = FirstRounds(avatar, setUp, work);
     KillRepeatedly("avatar copy", setUp, work, [&] { return Outside(allowed, avatar); });

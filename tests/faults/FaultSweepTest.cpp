@@ -130,7 +130,8 @@ TEST_F(FaultSweep, AvatarCopyKeepsTheOldPicture) {
             WriteFile(avatar, "OLD");
         },
         [&] {
-            copied = tmt::platform::CopyFileAtomically(game / "new.jpg", avatar);
+            copied =
+                tmt::platform::CopyFileAtomically((game / "new.jpg").string(), avatar.string());
             return copied ? "" : tmt::kCannotCopyAvatar;
         },
         [&](const std::optional<Fault>& fault, const std::string& reported) {

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <limits>
+#include <new>
 #include <string>
 
 namespace {
@@ -97,7 +99,7 @@ TEST_F(FileReplacementTest, ReplacementKeepsWhatLiesBesideTheBytes) {
     if (root) {
         ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
     }
-    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file, "new"));
+    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file.string(), "new"));
     EXPECT_EQ(ReadFile(file), "new");
     EXPECT_EQ(Attribute(file, "user.DOSATTRIB"), "0x22");
     EXPECT_EQ(Attribute(file, "user.note"), "kept");
@@ -121,7 +123,7 @@ TEST_F(FileReplacementTest, AnAclStaysWithTheFile) {
     if (::setxattr(file.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0) {
         GTEST_SKIP() << "the file system takes no ACLs here";
     }
-    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file, "new"));
+    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file.string(), "new"));
     unsigned char kept[sizeof acl] = {};
     ASSERT_EQ(::getxattr(file.c_str(), "system.posix_acl_access", kept, sizeof kept),
               static_cast<ssize_t>(sizeof acl));
@@ -134,11 +136,11 @@ TEST_F(FileReplacementTest, AHardLinkedFileStaysOneFileForAllItsNames) {
     const fs::path other = temp.Path() / "other.ini";
     fs::create_hard_link(file, other);
     const ino_t inode = Stat(file).st_ino;
-    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file, "[S]\r\nk=2\r\n"));
+    ASSERT_TRUE(tmt::platform::ReplaceFileContents(file.string(), "[S]\r\nk=2\r\n"));
     EXPECT_EQ(ReadFile(other), "[S]\r\nk=2\r\n") << "shorter contents leave no tail behind";
     EXPECT_EQ(Stat(file).st_ino, inode);
     EXPECT_EQ(Stat(file).st_nlink, 2u);
-    ASSERT_TRUE(tmt::platform::ReplaceFileContents(other, "[S]\r\nk=3 and longer\r\n"));
+    ASSERT_TRUE(tmt::platform::ReplaceFileContents(other.string(), "[S]\r\nk=3 and longer\r\n"));
     EXPECT_EQ(ReadFile(file), "[S]\r\nk=3 and longer\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2)
         << "nothing left beside them";
@@ -151,18 +153,43 @@ TEST_F(FileReplacementTest, AHardLinkedFileKeepsItsOldBytesWhenTheWriteFails) {
     int writes = 0;
     {
         const tmt::test::CallCounter counter;
-        ASSERT_TRUE(tmt::platform::ReplaceFileContents(file, old));
+        ASSERT_TRUE(tmt::platform::ReplaceFileContents(file.string(), old));
         writes = counter.Count(tmt::platform::fileops::Call::Write);
     }
     // The reservation, the journal's, the write in place and the truncation.
     ASSERT_GE(writes, 4);
     for (int n = 1; n <= writes; ++n) {
         const tmt::test::FailNthCall fault(tmt::platform::fileops::Call::Write, n, ENOSPC);
-        EXPECT_FALSE(tmt::platform::ReplaceFileContents(file, "[S]\r\nk=2\r\n")) << n;
+        EXPECT_FALSE(tmt::platform::ReplaceFileContents(file.string(), "[S]\r\nk=2\r\n")) << n;
         EXPECT_EQ(ReadFile(temp.Path() / "other.ini"), old) << n;
         EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), fs::directory_iterator()), 2)
             << "no journal or temporary file stays: " << n;
     }
+}
+
+std::size_t OpenDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+TEST(FileReadingTest, AFileTooLargeToHoldLeavesNoDescriptorOpen) {
+    // A sparse file larger than any memory: the buffer cannot be had once the file is open, and
+    // the error must not take the descriptor with it. tmpfs holds such a file where the temporary
+    // folder's file system may not.
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer ends the program at an allocation this large";
+#endif
+    const fs::path huge = fs::path("/dev/shm") / ("tmtest-huge-" + std::to_string(::getpid()));
+    WriteFile(huge, "");
+    if (::truncate(huge.c_str(), std::numeric_limits<off_t>::max()) != 0) {
+        fs::remove(huge);
+        GTEST_SKIP() << "no file system here holds a file that large";
+    }
+    const std::size_t before = OpenDescriptors();
+    std::string bytes;
+    EXPECT_THROW(tmt::platform::ReadFileContents(huge.string(), bytes), std::bad_alloc);
+    EXPECT_EQ(OpenDescriptors(), before);
+    fs::remove(huge);
 }
 
 // A rewrite in place cut off by a crash: a child starts the rewrite and dies once its journal
@@ -184,7 +211,7 @@ protected:
                     ::_exit(0);
                 }
             });
-            tmt::platform::ReplaceFileContents(file, kNew);
+            tmt::platform::ReplaceFileContents(file.string(), kNew);
             ::_exit(1);
         }
         int status = 0;
@@ -219,14 +246,14 @@ TEST_F(InterruptedRewriteTest, AFileTornHalfWayIsFinished) {
     // As a crash in the middle of the write leaves it: the first part new, the rest old.
     std::fstream(file, std::ios::binary | std::ios::in | std::ios::out) << kNew.substr(0, 2000);
     ASSERT_EQ(ReadFile(file), kNew.substr(0, 2000) + kOld.substr(2000));
-    EXPECT_TRUE(tmt::platform::ReplaceFileContents(file, kNew + "more"))
+    EXPECT_TRUE(tmt::platform::ReplaceFileContents(file.string(), kNew + "more"))
         << "a write finishes it first, too";
     ExpectOneFileHolding(kNew + "more");
 }
 
 TEST_F(InterruptedRewriteTest, ContentsSomeoneElseWroteSinceStay) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << "[S]\r\nthe game wrote this\r\n";
-    tmt::platform::FinishInterruptedRewrite(file);
+    tmt::platform::FinishInterruptedRewrite(file.string());
     ExpectOneFileHolding("[S]\r\nthe game wrote this\r\n");
 }
 
@@ -234,13 +261,13 @@ TEST_F(InterruptedRewriteTest, AJournalWhoseWriterStillRunsIsLeftToIt) {
     const int held = ::open(Journal().c_str(), O_RDONLY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    tmt::platform::FinishInterruptedRewrite(file);
+    tmt::platform::FinishInterruptedRewrite(file.string());
     EXPECT_EQ(ReadFile(file), kOld);
     EXPECT_TRUE(fs::exists(Journal()));
-    EXPECT_FALSE(tmt::platform::ReplaceFileContents(file, "mine"))
+    EXPECT_FALSE(tmt::platform::ReplaceFileContents(file.string(), "mine"))
         << "no second rewrite starts while one is under way";
     ::close(held);
-    tmt::platform::FinishInterruptedRewrite(file);
+    tmt::platform::FinishInterruptedRewrite(file.string());
     ExpectOneFileHolding(kNew);
 }
 

@@ -14,7 +14,7 @@ const std::vector<std::uint8_t> kOrange = {255, 128, 0};
 
 TEST(JpegPixmapTest, ToQImageCopiesPackedRowsIntoQtsPaddedOnes) {
     // Five pixels a row: 15 bytes, which Qt pads to 16.
-    tmt::platform::RgbImage image{5, 2, {}};
+    tmt::RgbImage image{5, 2, {}};
     for (int i = 0; i < 10; ++i) {
         image.pixels.insert(image.pixels.end(),
                             {static_cast<std::uint8_t>(i * 20), static_cast<std::uint8_t>(i), 7});
@@ -44,7 +44,7 @@ TEST(JpegPixmapTest, LoadedPicturesAreFittedToTheBoxKeepingTheirProportions) {
         SCOPED_TRACE(testing::Message() << test.width << "x" << test.height);
         const std::string jpeg = EncodeUniformJpeg(test.width, test.height, kOrange);
         tmt::test::WriteFile(dir.Path() / "picture.jpg", jpeg);
-        for (const QImage& image : {LoadJpegImage(dir.Path() / "picture.jpg", test.fit),
+        for (const QImage& image : {LoadJpegImage((dir.Path() / "picture.jpg").string(), test.fit),
                                     LoadJpegImage(AsBytes(jpeg), test.fit)}) {
             EXPECT_EQ(image.size(), test.loaded);
             const QColor centre = image.pixelColor(image.width() / 2, image.height() / 2);
@@ -58,8 +58,8 @@ TEST(JpegPixmapTest, LoadedPicturesAreFittedToTheBoxKeepingTheirProportions) {
 TEST(JpegPixmapTest, UndecodablePicturesGiveANullImage) {
     const tmt::test::TempDir dir;
     tmt::test::WriteFile(dir.Path() / "not.jpg", "not a picture");
-    EXPECT_TRUE(LoadJpegImage(dir.Path() / "not.jpg", QSize(100, 100)).isNull());
-    EXPECT_TRUE(LoadJpegImage(dir.Path() / "missing.jpg").isNull());
+    EXPECT_TRUE(LoadJpegImage((dir.Path() / "not.jpg").string(), QSize(100, 100)).isNull());
+    EXPECT_TRUE(LoadJpegImage((dir.Path() / "missing.jpg").string()).isNull());
     EXPECT_TRUE(LoadJpegImage(std::span<const std::uint8_t>()).isNull());
 }
 

@@ -1,7 +1,7 @@
 #include "tests/profiles/ProfileWindowTest.h"
 
 #include "app/ModalResult.h"
-#include "platform/Random.h"
+#include "core/Random.h"
 #include "profiles/ProfileStore.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/LabelPixels.h"

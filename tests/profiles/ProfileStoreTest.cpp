@@ -1,8 +1,8 @@
 #include "profiles/ProfileStore.h"
 
-#include "platform/Error.h"
+#include "core/Error.h"
+#include "core/Random.h"
 #include "platform/FolderCleanup.h"
-#include "platform/Random.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/TestPrefix.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "settings/IniFile.h"
 #include "tests/support/GameLocale.h"
 #include "tests/support/TempDir.h"

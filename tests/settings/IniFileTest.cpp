@@ -1,5 +1,5 @@
 #include "settings/IniFile.h"
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "platform/ProfileStrings.h"
 #include "settings/GameSettings.h"
 #include "tests/support/TempDir.h"

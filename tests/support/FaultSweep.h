@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Error.h"
+#include "core/Error.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/TempDir.h"
 

@@ -1,5 +1,7 @@
 #include "tests/wine/CaseFormat.h"
 
+#include "core/text/Text.h"
+
 #include <cstdio>
 
 namespace tmt::wine {
@@ -14,65 +16,15 @@ std::string Hex(const char* form, unsigned long value) {
     return buffer;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::u32string DecodeUtf8(std::string_view text) {
     std::u32string out;
     for (std::size_t at = 0; at < text.size();) {
         const auto lead = static_cast<unsigned char>(text[at]);
-        const std::size_t length = lead < 0x80             ? 1
-                                   : (lead & 0xE0) == 0xC0 ? 2
-                                   : (lead & 0xF0) == 0xE0 ? 3
-                                   : (lead & 0xF8) == 0xF0 ? 4
-                                                           : 0;
-        bool valid = length > 0 && at + length <= text.size();
-        char32_t c = length <= 1 ? lead : lead & (0x7Fu >> length);
-        for (std::size_t i = 1; valid && i < length; ++i) {
-            const auto next = static_cast<unsigned char>(text[at + i]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3Fu);
-        }
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!valid || c < kSmallest[length] || c > 0x10FFFF) {
-            out += kBrokenByte + lead;
-            ++at;
-            continue;
-        }
-        out += c;
-        at += length;
+        out += NextCodePoint(text, at).value_or(kBrokenByte + lead);
     }
     return out;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 std::string EscapeField(std::string_view utf8) {
@@ -80,7 +32,7 @@ std::string EscapeField(std::string_view utf8) {
     for (const char32_t c : DecodeUtf8(utf8)) {
         if (c == '\\') {
             out += "\\\\";
-        } else if (c < 0x20 || c == 0x7F || (c >= 0xD800 && c <= 0xDFFF) || c >= kBrokenByte) {
+        } else if (c < 0x20 || c == 0x7F || IsSurrogate(c) || c >= kBrokenByte) {
             out += Hex("\\u{%lX}", c >= kBrokenByte ? c - kBrokenByte : c);
         } else {
             AppendUtf8(out, c);
@@ -102,7 +54,7 @@ std::optional<std::string> UnescapeField(std::string_view field) {
             char32_t c = 0;
             at += 3;
             for (; at < field.size() && field[at] != '}'; ++at) {
-                c = c * 16 + static_cast<char32_t>(HexValue(field[at]));
+                c = c * 16 + static_cast<char32_t>(HexDigitValue(field[at]));
             }
             ++at;
             AppendUtf8(out, c);
@@ -120,8 +72,8 @@ std::string EscapeResult(std::string_view utf8, std::string_view extra) {
             out += "\\\\";
         } else if (c >= kBrokenByte) {
             out += Hex("\\x{%lX}", c - kBrokenByte);
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) ||
-                   (c >= 0xD800 && c <= 0xDFFF) || c == '|' ||
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || IsSurrogate(c) ||
+                   c == '|' ||
                    (c < 0x80 && extra.find(static_cast<char>(c)) != std::string_view::npos)) {
             out += Hex("\\u{%lX}", c);
         } else {

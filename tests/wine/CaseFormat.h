@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/text/TextEncoding.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,7 +29,6 @@ struct Case {
 // The code points of UTF-8 text; surrogates pass as themselves (WTF-8) and a byte that begins no
 // valid sequence comes back as 0x110000 + byte.
 std::u32string DecodeUtf8(std::string_view text);
-void AppendUtf8(std::string& out, char32_t c);
 
 std::string EscapeField(std::string_view utf8);
 std::optional<std::string> UnescapeField(std::string_view field);

@@ -1,5 +1,7 @@
 #include "tests/wine/Corpus.h"
 
+#include "core/text/TextEncoding.h"
+
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -19,30 +21,6 @@ std::uint64_t Rng::Next() {
 
 namespace {
 
-void AppendUnit(std::string& out, char32_t unit, bool bigEndian) {
-    const auto low = static_cast<char>(unit & 0xFF);
-    const auto high = static_cast<char>((unit >> 8) & 0xFF);
-    out += bigEndian ? high : low;
-    out += bigEndian ? low : high;
-}
-
-std::string Utf16(std::string_view text, bool bigEndian) {
-    std::string out;
-    for (char32_t c : DecodeUtf8(text)) {
-        if (c > 0x10FFFF) {
-            c = 0xFFFD;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            AppendUnit(out, 0xD800 + (c >> 10), bigEndian);
-            AppendUnit(out, 0xDC00 + (c & 0x3FF), bigEndian);
-        } else {
-            AppendUnit(out, c, bigEndian);
-        }
-    }
-    return out;
-}
-
 void Check(bool done, const std::string& what) {
     if (!done) {
         throw std::runtime_error("cannot " + what);
@@ -58,11 +36,11 @@ std::string EncodeFile(std::string_view text, Encoding encoding) {
     case Encoding::Utf8Bom:
         return "\xEF\xBB\xBF" + std::string(text);
     case Encoding::Utf16Le:
-        return "\xFF\xFE" + Utf16(text, false);
+        return "\xFF\xFE" + Utf8ToUtf16(text, ByteOrder::LittleEndian);
     case Encoding::Utf16Be:
-        return "\xFE\xFF" + Utf16(text, true);
+        return "\xFE\xFF" + Utf8ToUtf16(text, ByteOrder::BigEndian);
     case Encoding::Utf16LeNoBom:
-        return Utf16(text, false);
+        return Utf8ToUtf16(text, ByteOrder::LittleEndian);
     }
     return {};
 }

@@ -5,9 +5,9 @@
 //
 // <root> is the case tree's path in the game's form (Z:\...), with WINEPREFIX naming the prefix
 // whose drives resolve it, so that the path mapping is part of what is compared.
+#include "core/Error.h"
+#include "core/text/CodePage.h"
 #include "platform/AnsiCodePage.h"
-#include "platform/CodePage.h"
-#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "platform/ProfileStrings.h"

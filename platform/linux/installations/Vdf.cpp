@@ -1,6 +1,6 @@
 #include "platform/linux/installations/Vdf.h"
 
-#include "platform/Text.h"
+#include "core/text/Text.h"
 
 namespace tmt::platform::vdf {
 
