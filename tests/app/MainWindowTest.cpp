@@ -3,7 +3,6 @@
 #include "app/ApplicationTitle.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/support/FakeWine.h"
 #include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
@@ -77,14 +76,14 @@ TEST_F(MainWindowTest, ToolInAnotherGameFolderTakesItsOwnFolder) {
         } else {
             prefix.WriteSystemReg("WINE REGISTRY Version 2\n");
         }
-        const std::string regFile = tmt::test::ReadFile(prefix.Root() / "system.reg");
+        const std::string registry = prefix.RegistrySnapshot();
         const auto form = Open();
         EXPECT_EQ(form->InstallDir, "C:\\Other\\TuneMora");
         EXPECT_EQ(form->InstallVer, "Non default installation. Cannot read version.");
         EXPECT_EQ(Label(*form, "lDefaultDir"), "C:\\Other\\TuneMora");
         EXPECT_EQ(Label(*form, "lVersion"), "Non default installation. Cannot read version.");
         EXPECT_EQ(EnabledToolButtons(*form), 5);
-        EXPECT_EQ(tmt::test::ReadFile(prefix.Root() / "system.reg"), regFile);
+        EXPECT_EQ(prefix.RegistrySnapshot(), registry);
     }
 }
 
@@ -142,7 +141,7 @@ TEST_F(MainWindowTest, RecordedFolderWithoutGameNamesItAndKeepsTheVersion) {
 
 TEST_F(MainWindowTest, ExpandableStringIsNotExpanded) {
     prefix.MakeGameFolder("Program Files/TuneMora");
-    ::setenv("ProgramFiles", "C:\\Program Files", 1);
+    qputenv("ProgramFiles", "C:\\Program Files");
     prefix.WriteInstallKey(R"(str(2):"%ProgramFiles%\\TuneMora")", R"("1.1")");
     const auto form = Open();
     const auto shown = MessageBox::TakeShown();
@@ -182,28 +181,10 @@ TEST_F(MainWindowTest, GetVersionReadsTheFileVersionOfTheNamedFile) {
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("9.9")");
     const auto form = Open();
     // This test program carries file version 1.1.3.0 and product version 2.0.0.0.
-    EXPECT_EQ(form->GetVersion("/proc/self/exe"), "1.1.3.0");
+    tmt::platform::SetOwnExecutablePathForTesting("");
+    EXPECT_EQ(form->GetVersion(tmt::platform::OwnExecutablePath()), "1.1.3.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\TuneMora\\Tunemora.exe"), "0.0.0.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\missing.exe"), "0.0.0.0");
-}
-
-TEST_F(MainWindowTest, RunStartsTheGameThroughWineFromItsFolder) {
-    const auto folder = prefix.MakeGameFolder("Program Files/Tune Mora");
-    prefix.WriteInstallKey(R"("C:\\Program Files\\Tune Mora")", R"("1.1")");
-    tmt::test::FakeWine wine;
-    const auto form = Open();
-    QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
-    QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
-    const auto starts = wine.WaitForStarts(2, std::chrono::seconds(10));
-    ASSERT_EQ(starts.size(), 2u);
-    for (const auto& start : starts) {
-        ASSERT_EQ(start.arguments.size(), 1u) << "no command-line tail";
-        EXPECT_EQ(std::filesystem::canonical(start.arguments[0]),
-                  std::filesystem::canonical(folder / "Tunemora.exe"));
-        EXPECT_EQ(std::filesystem::canonical(start.workingDirectory),
-                  std::filesystem::canonical(folder));
-    }
-    EXPECT_TRUE(MessageBox::TakeShown().empty());
 }
 
 // Runs the event loop until the program is told to end, or fails after a while.
@@ -232,31 +213,6 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
             EndsTheProgram([&] { QTest::mouseClick(Button(*form, "bExit"), Qt::LeftButton); }));
         MessageBox::TakeShown();
     }
-}
-
-TEST_F(MainWindowTest, EnterPressesTheFocusedButton) {
-    prefix.MakeGameFolder("Games/TuneMora");
-    prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-    tmt::test::FakeWine wine;
-    const auto form = Open();
-    form->show();
-    form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-    };
-    // "Run Tunemora" is the fifth stop; Return and the keypad's Enter both press it.
-    for (int i = 0; i < 4; ++i) {
-        press(Qt::Key_Tab);
-    }
-    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bRun"));
-    press(Qt::Key_Return);
-    press(Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(wine.WaitForStarts(2, std::chrono::seconds(10)).size(), 2u);
-    press(Qt::Key_Tab);
-    press(Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), Button(*form, "bExit"));
-    EXPECT_TRUE(EndsTheProgram([&] { press(Qt::Key_Return); }));
 }
 
 TEST_F(MainWindowTest, VersionAndFolderAreShownAsTheCharactersTheyAre) {

@@ -5,7 +5,7 @@
 #include "launch/RadioGroup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/support/FakeWine.h"
+#include "tests/support/GameStarts.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WhileShown.h"
@@ -80,7 +80,7 @@ protected:
         std::vector<std::string> switches;
         bool fromGameFolder = false;
     };
-    Started Of(const tmt::test::FakeWine::Start& start) const {
+    Started Of(const tmt::test::GameStarts::Start& start) const {
         Started started;
         if (start.arguments.empty() ||
             fs::canonical(start.arguments[0]) != fs::canonical(game / "Tunemora.exe")) {
@@ -92,7 +92,7 @@ protected:
         return started;
     }
 
-    tmt::test::FakeWine wine;
+    tmt::test::GameStarts recorder;
     std::unique_ptr<TFRunSpecial> window;
 };
 
@@ -111,7 +111,7 @@ TEST_F(RunSpecialWindowTest, WorkedExampleStartsTheGameWithTenSwitchesFromItsFol
     EXPECT_EQ(shown[0].defaultButton, MessageBox::Yes);
     EXPECT_EQ(shown[0].text, kChosenText + kWorkedExample);
 
-    const auto starts = wine.WaitForStarts(1, 10s);
+    const auto starts = recorder.WaitForStarts(1, 10s);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(Of(starts[0]).switches,
               (std::vector<std::string>{"-OpenGL", "-1280x720", "-editmididelay100",
@@ -123,7 +123,7 @@ TEST_F(RunSpecialWindowTest, WorkedExampleStartsTheGameWithTenSwitchesFromItsFol
 
 TEST_F(RunSpecialWindowTest, DefaultsSaySoAndStartTheGameWithoutSwitches) {
     EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kDefaultText});
-    const auto starts = wine.WaitForStarts(1, 10s);
+    const auto starts = recorder.WaitForStarts(1, 10s);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_TRUE(Of(starts[0]).switches.empty());
     EXPECT_TRUE(Of(starts[0]).fromGameFolder);
@@ -151,7 +151,7 @@ TEST_F(RunSpecialWindowTest, NoStartsNothingAndKeepsEveryChoice) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(Run(tmt::ui::mrYes), std::vector<QString>{kChosenText + kWorkedExample});
     // Had the No started the game as well, its record would arrive alongside this one.
-    const auto starts = wine.WaitForStarts(2, 1s);
+    const auto starts = recorder.WaitForStarts(2, 1s);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(Of(starts[0]).switches.size(), 10u);
 }
@@ -160,7 +160,7 @@ TEST_F(RunSpecialWindowTest, RunTwiceWithYesStartsTwice) {
     Box("CheckBox8").setChecked(true);
     EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
     EXPECT_EQ(Run(tmt::ui::mrYes).size(), 1u);
-    const auto starts = wine.WaitForStarts(2, 10s);
+    const auto starts = recorder.WaitForStarts(2, 10s);
     ASSERT_EQ(starts.size(), 2u);
     for (const auto& start : starts) {
         EXPECT_EQ(Of(start).switches, std::vector<std::string>{"-mouseoff"});
@@ -229,7 +229,7 @@ TEST_F(RunSpecialWindowTest, ForeignControlInAnOptionGroupEndsRunWithAnError) {
     auto label = std::make_unique<QLabel>(window->findChild<QGroupBox*>("gbLog"));
     const auto texts = Run(tmt::ui::mrYes);
     EXPECT_EQ(texts, std::vector<QString>{"Invalid class typecast."});
-    EXPECT_TRUE(wine.WaitForStarts(1, 200ms).empty());
+    EXPECT_TRUE(recorder.WaitForStarts(1, 200ms).empty());
 }
 
 // The real box, as the user reads it: the line feed and carriage return make one line break, and
