@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, RecordedFolderWithoutGameNamesItAndKeepsTheVersion) {
 
 TEST_F(MainWindowTest, ExpandableStringIsNotExpanded) {
     prefix.MakeGameFolder("Program Files/TuneMora");
-    qputenv("ProgramFiles", "C:\\Program Files");
+    qputenv("ProgramFiles", QByteArrayLiteral("C:\\Program Files"));
     prefix.WriteInstallKey(R"(str(2):"%ProgramFiles%\\TuneMora")", R"("1.1")");
     const auto form = Open();
     const auto shown = MessageBox::TakeShown();

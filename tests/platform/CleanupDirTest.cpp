@@ -46,7 +46,7 @@ protected:
 };
 
 TEST_F(CleanupDirTest, EmptiesTheWholeTreeAndKeepsTheFolderWithOrWithoutItsBackslash) {
-    for (const std::string& suffix : {"", "\\"}) {
+    for (const std::string suffix : {"", "\\"}) {
         SCOPED_TRACE("suffix \"" + suffix + "\"");
         Fill();
         CleanupDir(Utf8Of(temp) + suffix);

@@ -1,5 +1,6 @@
 #include "tests/support/OffscreenPlatform.h"
 
+#include <QByteArray>
 #include <QDir>
 #include <QString>
 
@@ -12,7 +13,7 @@ namespace tmt::test {
 // desktop's sans-serif fonts that the build puts beside the test programs. The system's font
 // folder, where Tahoma lies, stays out of it, so that Tahoma is only what the program loads.
 void ChooseOffscreenPlatform() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     wchar_t self[MAX_PATH];
     const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     const QString folder = QString::fromWCharArray(self, static_cast<int>(length));
