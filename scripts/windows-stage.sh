@@ -20,6 +20,8 @@ scripts/windows-toolchain.sh >/dev/null
 took "the toolchain"
 scripts/build-windows.sh "$build" -DBUILD_TESTING=ON
 took "the build and the packing"
+# Wine takes only an absolute prefix.
+build=$(cd "$build" && pwd)
 
 source scripts/windows-wine.sh
 wine_start "$build/wine-prefix"
