@@ -29,8 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     wchar_t whole[MAX_PATH + 64];
     swprintf(partial, MAX_PATH + 64, L"%ls\\%lu.part", folder, GetCurrentProcessId());
     swprintf(whole, MAX_PATH + 64, L"%ls\\%lu.start", folder, GetCurrentProcessId());
-    HANDLE file = CreateFileW(partial, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileW(partial, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
     wchar_t text[4096];
