@@ -239,9 +239,12 @@ Replacement RewriteInPlace(const std::wstring& target, std::string_view bytes,
         outcome = Replacement::Failed;
         whole = WriteFromStart(file.Get(), *readBytes);
     }
-    if (journal.IsOpen() && whole) {
-        FILE_DISPOSITION_INFO dispose{TRUE};
-        ::SetFileInformationByHandle(journal.Get(), FileDispositionInfo, &dispose, sizeof dispose);
+    // The journal goes by its name: under Wine a handle still names the file as it was opened,
+    // before the rename that made it the journal. One that stays is finished by the next reader.
+    const bool committed = journal.IsOpen();
+    journal.Reset();
+    if (committed && whole) {
+        ::DeleteFileW(JournalOf(target).c_str());
     }
     return outcome;
 }
