@@ -32,6 +32,8 @@ std::string Utf8Of(const std::filesystem::path& path);
 // Gives a file or folder the DOS attributes (FILE_ATTRIBUTE_HIDDEN, ...) as the system keeps them:
 // on Linux as Wine does, in the user.DOSATTRIB extended attribute. False when that fails.
 bool SetDosAttributes(const std::filesystem::path& path, unsigned attributes);
+// The DOS attributes the system keeps for it; 0 when it keeps none.
+unsigned DosAttributes(const std::filesystem::path& path);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
