@@ -1,7 +1,8 @@
 #include "platform/Installations.h"
 
 #include "platform/Registry.h"
-#include "platform/windows/MachineKey.h"
+
+#include <exception>
 
 namespace tmt::platform {
 
@@ -21,8 +22,8 @@ std::vector<Installation> FindInstallations(std::string_view keyPath) {
             return std::string();
         }
     };
-    return {{"Windows registry", "HKEY_LOCAL_MACHINE\\" + std::string(keyPath), text("InstallDir"),
-             text("InstallVer"), std::make_shared<const Launcher>()}};
+    return {{"Windows registry", "", text("InstallDir"), text("InstallVer"),
+             std::make_shared<const Launcher>()}};
 }
 
 void UseInstallation(const Installation*) {}
