@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows stage of the test command: installs what is missing, gets the Windows toolchain
 # (built once, then cached), builds the program and its tests for Windows, runs the tests under
-# Wine, packs the program (folder, zip, installer) and runs the end-to-end check under Wine.
+# Wine, packs the program (folder, zip, installer) and runs the end-to-end check under Wine. Our
+# warnings are errors here too, as in the Linux build.
 #
 #   scripts/windows-stage.sh [build folder (default build-windows)]
 set -euo pipefail
