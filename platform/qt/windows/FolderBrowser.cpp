@@ -1,11 +1,9 @@
 #include "platform/qt/FolderBrowser.h"
 
-#include "platform/windows/WideText.h"
-
 #include <QString>
 #include <QWidget>
 
-#include "platform/windows/SystemHeaders.h"
+#include <windows.h>
 
 #include <shlobj.h>
 
@@ -48,7 +46,7 @@ std::optional<std::string> BrowseForFolder(QWidget* owner, const QString& text) 
         owner != nullptr ? reinterpret_cast<HWND>(owner->window()->winId()) : nullptr;
     const HWND mainWindow =
         ownerWindow != nullptr ? ::GetAncestor(ownerWindow, GA_ROOTOWNER) : nullptr;
-    const std::wstring title = platform::Wide(text.toStdString());
+    const std::wstring title = text.toStdWString();
 
     BROWSEINFOW browse{};
     browse.hwndOwner = ownerWindow;
@@ -63,7 +61,7 @@ std::optional<std::string> BrowseForFolder(QWidget* owner, const QString& text) 
     if (chosen != nullptr) {
         wchar_t path[MAX_PATH] = {};
         if (::SHGetPathFromIDListW(chosen, path)) {
-            folder = platform::Narrow(path);
+            folder = QString::fromWCharArray(path).toStdString();
         }
         ::CoTaskMemFree(chosen);
     }

@@ -1,6 +1,6 @@
 #include "platform/qt/ScreenSize.h"
 
-#include "platform/windows/SystemHeaders.h"
+#include <windows.h>
 
 namespace tmt::ui {
 
