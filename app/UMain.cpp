@@ -140,8 +140,11 @@ void TFormMain::DiscoverInstallation() {
     const tmt::platform::Installation* chosen = ChooseFrom(found);
     tmt::platform::UseInstallation(chosen);
     if (chosen != nullptr) {
-        const QString whereFound =
-            Q(chosen->source) + QStringLiteral("\nPrefix: ") + Q(chosen->place);
+        // A system with no prefixes (Windows itself) names only where the record was found.
+        QString whereFound = Q(chosen->source);
+        if (!chosen->place.empty()) {
+            whereFound += QStringLiteral("\nPrefix: ") + Q(chosen->place);
+        }
         ui->lDefaultDir->setToolTip(tmt::ui::PlainToolTip(whereFound));
         ui->lDefaultDir->setAccessibleDescription(whereFound);
     }

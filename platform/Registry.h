@@ -1,7 +1,6 @@
 #pragma once
 
-#include <map>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,6 +16,11 @@ public:
         std::string text; // UTF-8, cut at the first NUL; meaningful for the two string types only
     };
 
+    Registry();
+    ~Registry();
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+
     // RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS); never creates the key.
     bool OpenKey(std::string_view keyPath);
     void CloseKey();
@@ -26,8 +30,10 @@ public:
     std::string ReadString(std::string_view name) const;
 
 private:
-    std::optional<std::map<std::string, Value>>
-        values_; // keyed by value name, upper-cased as Wine folds it
+    // What the backend holds while a key is open: an open key on Windows, the key's values read
+    // from the prefix on Linux. Empty while no key is open.
+    struct OpenedKey;
+    std::unique_ptr<OpenedKey> key_;
 };
 
 } // namespace tmt::platform

@@ -42,6 +42,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 # GoogleTest's default lists the tests at build time, by running the test programs under Wine.
 if grep -q '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
     [ -f "$test_prefix/system.reg" ] || wine_make_prefix "$test_prefix"
+    wine_install_fonts "$test_prefix"
     wine_start "$test_prefix"
     trap 'wine_stop "$test_prefix"' EXIT
 fi

@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     qt6-base-dev qt6-base-dev-tools googletest
     dpkg-dev xz-utils debian-archive-keyring ca-certificates
-    wine wine64 fonts-dejavu-core icoutils zip nsis xvfb xauth xdotool time
+    wine wine64 fonts-wine fonts-dejavu-core icoutils zip nsis xvfb xauth xdotool time
 )
 
 missing=()

@@ -44,11 +44,12 @@ wine_start "$WINEPREFIX"
 echo "$session: a fresh Wine prefix in $((SECONDS - started)) s"
 
 # The game: its folder and files laid down by Windows' own commands, its key as its installer
-# writes it, and a config.ini as the game leaves it, with a key of its own that must survive.
+# writes it, and a config.ini as the game leaves it, with a key of its own that must survive and
+# no resolution yet, so that the one saved is the screen's.
 game_dir='C:\Games\TuneMora'
 x86_64-w64-mingw32-gcc-posix -std=c11 -O2 -municode -mwindows tests/windows/fake_game.c \
     -o "$work/Tunemora.exe"
-printf '%s\r\n' '[Graphics]' 'Resolution=800x600' 'FullScreen=Off' 'Screens=2' '[Path]' \
+printf '%s\r\n' '[Graphics]' 'FullScreen=Off' 'Screens=2' '[Path]' \
     'Songs=D:\Songs' '[Game]' 'Difficulty=Hard' '[Net]' 'UpdateChannel=0' >"$work/config.ini"
 wine cmd /c mkdir "$game_dir" >/dev/null
 wine cmd /c copy "Z:${work//\//\\}\\Tunemora.exe" "$game_dir\\Tunemora.exe" >/dev/null
@@ -105,8 +106,8 @@ grep -qxE 'command line="?C:\\Games\\TuneMora\\Tunemora\.exe"? *' "$work/record.
     fail "the game was started with another command line"
 expect "working folder=$game_dir"
 expect "Graphics/Resolution=$screen"
-expect "Graphics/FullScreen=On"
-expect "Graphics/Screens=1"
+expect "Graphics/FullScreen=Off"
+expect "Graphics/Screens=2"
 expect "Path/Songs=D:\\Songs"
 expect "Net/UpdateChannel=1"
 expect "Game/Difficulty=Hard"

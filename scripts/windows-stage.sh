@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows stage of the test command: installs what is missing, gets the Windows toolchain
 # (built once, then cached), builds the program and its tests for Windows, runs the tests under
-# Wine, packs the program (folder, zip, installer) and runs the end-to-end check under Wine.
+# Wine, packs the program (folder, zip, installer) and runs the end-to-end check under Wine. Our
+# warnings are errors here too, as in the Linux build.
 #
 #   scripts/windows-stage.sh [build folder (default build-windows)]
 set -euo pipefail
@@ -20,6 +21,8 @@ scripts/windows-toolchain.sh >/dev/null
 took "the toolchain"
 scripts/build-windows.sh "$build" -DBUILD_TESTING=ON
 took "the build and the packing"
+# Wine takes only an absolute prefix.
+build=$(cd "$build" && pwd)
 
 source scripts/windows-wine.sh
 wine_start "$build/wine-prefix"

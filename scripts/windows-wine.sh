@@ -25,3 +25,10 @@ wine_start() {
 wine_stop() {
     WINEPREFIX=$1 wineserver -k 2>/dev/null || true
 }
+
+# Puts Wine's own TrueType fonts, Tahoma among them, into the prefix's font folder, where Windows
+# keeps Tahoma. Wine itself serves them from elsewhere, but a program that reads the font files,
+# such as a Qt program on its offscreen platform, looks in C:\windows\Fonts.
+wine_install_fonts() {
+    cp -n /usr/share/wine/fonts/*.ttf "$1/drive_c/windows/Fonts/"
+}

@@ -8,27 +8,40 @@
 
 namespace tmt::platform {
 
+// The prefix's registry is a file that Wine rewrites at will, so the key's values are read once,
+// when it is opened, keyed by value name upper-cased as Wine folds it.
+struct Registry::OpenedKey {
+    KeyValues values;
+};
+
+Registry::Registry() = default;
+Registry::~Registry() = default;
+
 bool Registry::OpenKey(std::string_view keyPath) {
     CloseKey();
     const Launcher launcher = CurrentLauncher();
-    values_ = ReadMachineKey(launcher.prefix, keyPath, launcher.winePrograms);
-    return values_.has_value();
+    std::optional<KeyValues> values =
+        ReadMachineKey(launcher.prefix, keyPath, launcher.winePrograms);
+    if (values) {
+        key_ = std::make_unique<OpenedKey>(OpenedKey{std::move(*values)});
+    }
+    return key_ != nullptr;
 }
 
 void Registry::CloseKey() {
-    values_.reset();
+    key_.reset();
 }
 
 bool Registry::ValueExists(std::string_view name) const {
-    return values_ && values_->count(WineUpcasedUtf8(name)) > 0;
+    return key_ && key_->values.count(WineUpcasedUtf8(name)) > 0;
 }
 
 std::string Registry::ReadString(std::string_view name) const {
-    if (!values_) {
+    if (!key_) {
         return "";
     }
-    const auto found = values_->find(WineUpcasedUtf8(name));
-    if (found == values_->end()) {
+    const auto found = key_->values.find(WineUpcasedUtf8(name));
+    if (found == key_->values.end()) {
         return "";
     }
     if (found->second.type == ValueType::Other) {

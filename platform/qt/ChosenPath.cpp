@@ -7,7 +7,9 @@
 namespace tmt::ui {
 
 std::string GamePathOf(const QString& hostPath) {
-    return platform::ToGamePath(hostPath.toStdString());
+    // Through UTF-8 explicitly: a narrow path is in the system's code page on Windows.
+    const QByteArray utf8 = hostPath.toUtf8();
+    return platform::ToGamePath(std::u8string(utf8.begin(), utf8.end()));
 }
 
 std::optional<std::string> ChooseGamePath(QFileDialog& dialog) {

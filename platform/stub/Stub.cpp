@@ -98,6 +98,11 @@ std::string OwnExecutablePath() {
 
 void SetOwnExecutablePathForTesting(std::string) {}
 
+struct Registry::OpenedKey {};
+
+Registry::Registry() = default;
+Registry::~Registry() = default;
+
 bool Registry::OpenKey(std::string_view) {
     return false;
 }

@@ -7,10 +7,10 @@
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
-#include "tests/app/StartedPrograms.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/linux/StartedPrograms.h"
 
 #include <QApplication>
 #include <QCheckBox>

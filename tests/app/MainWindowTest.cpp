@@ -3,8 +3,7 @@
 #include "app/ApplicationTitle.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/app/StartedPrograms.h"
-#include "tests/support/FakeRunners.h"
+#include "tests/support/GameStarts.h"
 #include "tests/support/LabelPixels.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
@@ -98,10 +97,10 @@ TEST_F(MainWindowTest, ToolInAnotherGameFolderTakesItsOwnFolder) {
     prefix.MakeGameFolder("Other/TuneMora");
     tmt::platform::SetOwnExecutablePathForTesting("C:\\Other\\TuneMora\\tunemora-tools");
     prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("1.1")");
-    const std::string regFile = tmt::test::ReadFile(prefix.Root() / "system.reg");
+    const std::string registry = prefix.RegistrySnapshot();
     const auto form = Open();
     ExpectShown(*form, "C:\\Other\\TuneMora", kNonDefault, true);
-    EXPECT_EQ(tmt::test::ReadFile(prefix.Root() / "system.reg"), regFile);
+    EXPECT_EQ(prefix.RegistrySnapshot(), registry);
 }
 
 TEST_F(MainWindowTest, RecordedFolderWithoutVersionLeavesTheVersionEmpty) {
@@ -173,7 +172,8 @@ TEST_F(MainWindowTest, CaptionTitleAndVersionsComeFromTheNamedFile) {
     EXPECT_EQ(form->windowTitle(), "TuneMora Official Tools 1.1.3.0");
     EXPECT_EQ(tmt::ui::ApplicationTitle(), "TuneMora Tools  1.1.3.0");
     // This test program carries file version 1.1.3.0 and product version 2.0.0.0.
-    EXPECT_EQ(form->GetVersion("/proc/self/exe"), "1.1.3.0");
+    tmt::platform::SetOwnExecutablePathForTesting("");
+    EXPECT_EQ(form->GetVersion(tmt::platform::OwnExecutablePath()), "1.1.3.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\TuneMora\\Tunemora.exe"), "0.0.0.0");
     EXPECT_EQ(form->GetVersion("C:\\Games\\missing.exe"), "0.0.0.0");
 }
@@ -205,14 +205,12 @@ TEST_F(MainWindowTest, EscapeAndExitEndTheProgramAlsoWithoutAnInstallation) {
     }
 }
 
-// Run starts the game through Wine from its folder, with no command-line tail; it is pressed by a
+// Run starts the game from its folder, with no command-line tail; it is pressed by a
 // click, and by Return or the keypad's Enter when it has the focus, as Exit is.
 TEST_F(MainWindowTest, RunAndTheFocusedButtonsRespondToClicksAndEnter) {
     MakeInstalledGame("Program Files/Tune Mora");
     const fs::path folder = prefix.DriveC() / "Program Files" / "Tune Mora";
-    const tmt::test::StartedPrograms started;
-    tmt::test::FakeRunners runners;
-    runners.AddToPath("wine");
+    const tmt::test::GameStarts recorder;
     const auto form = Open();
     form->show();
     form->activateWindow();
@@ -228,11 +226,9 @@ TEST_F(MainWindowTest, RunAndTheFocusedButtonsRespondToClicksAndEnter) {
     press(Qt::Key_Return);
     press(Qt::Key_Enter, Qt::KeypadModifier);
     QTest::mouseClick(Button(*form, "bRun"), Qt::LeftButton);
-    started.WaitUntilAllEnded();
-    const auto starts = runners.Starts();
+    const auto starts = recorder.Starts(3);
     EXPECT_EQ(starts.size(), 3u);
     for (const auto& start : starts) {
-        EXPECT_EQ(start.program.filename(), "wine");
         ASSERT_EQ(start.arguments.size(), 1u) << "no command-line tail";
         EXPECT_EQ(fs::canonical(start.arguments[0]), fs::canonical(folder / "Tunemora.exe"));
         EXPECT_EQ(fs::canonical(start.workingDirectory), fs::canonical(folder));

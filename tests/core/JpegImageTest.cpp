@@ -1,4 +1,5 @@
 #include "core/JpegImage.h"
+#include "platform/FileSystem.h"
 #include "tests/support/JpegEncoder.h"
 #include "tests/support/TempDir.h"
 
@@ -251,20 +252,18 @@ TEST(JpegImageTest, ProgressiveFilesOfVeryManyScansAreRefused) {
     EXPECT_FALSE(DecodeJpeg(AsBytes(colourScans), 8, 8).has_value()) << "190 scans";
 }
 
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::optional<RgbImage> DecodeJpegFile(const std::filesystem::path& path, int fit = 0) {
-    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
+    const tmt::platform::FileHandle file =
+        tmt::platform::OpenFileForReading(tmt::test::Utf8Of(path));
     return tmt::DecodeJpegFile(file.get(), fit, fit);
 }
 
 TEST(JpegImageTest, FilesDecodeAsTheirBytesDoAndUnreadableOnesFail) {
     const tmt::test::TempDir dir;
     const std::string jpeg = Quadrants(64, 48, kCmykQuadrants, {.colour = JpegColour::AdobeCmyk});
-    tmt::test::WriteFile(dir.Path() / "p\u00e9.jpg", jpeg);
-    const auto fromFile = DecodeJpegFile(dir.Path() / "p\u00e9.jpg", 16);
+    const std::filesystem::path accented = dir.Path() / tmt::test::PathFromUtf8("p\u00e9.jpg");
+    tmt::test::WriteFile(accented, jpeg);
+    const auto fromFile = DecodeJpegFile(accented, 16);
     const auto fromBytes = DecodeJpeg(AsBytes(jpeg), 16, 16);
     ASSERT_TRUE(fromFile.has_value());
     ASSERT_TRUE(fromBytes.has_value());

@@ -5,8 +5,7 @@
 #include "launch/RadioGroup.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/app/StartedPrograms.h"
-#include "tests/support/FakeRunners.h"
+#include "tests/support/GameStarts.h"
 #include "tests/support/GameWindowTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WhileShown.h"
@@ -44,7 +43,6 @@ protected:
 
     void SetUp() override {
         GameWindowTest::SetUp();
-        runners.AddToPath("wine");
         window = std::make_unique<TFRunSpecial>(main.get());
         window->show();
     }
@@ -76,13 +74,11 @@ protected:
         }
     }
 
-    // The switches of every start so far, one per argument, once each started program has ended;
-    // every start must be the game of the test's folder, through wine, in that folder.
-    std::vector<std::vector<std::string>> SwitchesStarted() const {
-        started.WaitUntilAllEnded();
+    // The switches of every start so far (`expected` of them), one per argument; every start must
+    // be the game of the test's folder, in that folder.
+    std::vector<std::vector<std::string>> SwitchesStarted(std::size_t expected) const {
         std::vector<std::vector<std::string>> switches;
-        for (const auto& start : runners.Starts()) {
-            EXPECT_EQ(start.program.filename(), "wine");
+        for (const auto& start : recorder.Starts(expected)) {
             EXPECT_EQ(fs::canonical(start.workingDirectory), fs::canonical(game));
             if (start.arguments.empty() ||
                 fs::canonical(start.arguments[0]) != fs::canonical(game / "Tunemora.exe")) {
@@ -94,8 +90,7 @@ protected:
         return switches;
     }
 
-    tmt::test::StartedPrograms started;
-    tmt::test::FakeRunners runners;
+    tmt::test::GameStarts recorder;
     std::unique_ptr<TFRunSpecial> window;
 };
 
@@ -124,8 +119,8 @@ TEST_F(RunSpecialWindowTest, RunAsksFirstAndEachYesStartsTheGameOnceFromItsFolde
     const std::vector<std::string> workedExample = {
         "-OpenGL",        "-1280x720",  "-editmididelay100", "-editwavevolume75", "-filtering3",
         "-logsongerrors", "-drawfgoff", "-nolimit",          "-musicasync",       "-newprocessor"};
-    EXPECT_THAT(SwitchesStarted(), ::testing::UnorderedElementsAre(std::vector<std::string>{},
-                                                                   workedExample, workedExample));
+    EXPECT_THAT(SwitchesStarted(3), ::testing::UnorderedElementsAre(std::vector<std::string>{},
+                                                                    workedExample, workedExample));
 }
 
 // A box's switch is its hint, not a tool tip.
@@ -142,14 +137,14 @@ TEST_F(RunSpecialWindowTest, EachBoxAloneGivesItsOwnSwitch) {
         EXPECT_EQ(Run(tmt::ui::mrNo), std::vector<QString>{kChosenText + u' ' + hint});
         box->setChecked(false);
     }
-    EXPECT_TRUE(SwitchesStarted().empty()) << "No starts nothing";
+    EXPECT_TRUE(SwitchesStarted(0).empty()) << "No starts nothing";
 }
 
 TEST_F(RunSpecialWindowTest, ForeignControlInAnOptionGroupEndsRunWithAnError) {
     auto label = std::make_unique<QLabel>(window->findChild<QGroupBox*>("gbLog"));
     const auto texts = Run(tmt::ui::mrYes);
     EXPECT_EQ(texts, std::vector<QString>{"Invalid class typecast."});
-    EXPECT_TRUE(SwitchesStarted().empty());
+    EXPECT_TRUE(SwitchesStarted(0).empty());
 }
 
 // The real box, as the user reads it: the line feed and carriage return make one line break, and

@@ -3,13 +3,16 @@
 #include "tests/support/TempDir.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace tmt::test {
 
-// A Wine-prefix-shaped folder for one test: drive_c, dosdevices/c: -> ../drive_c and z: -> /, and
-// WINEPREFIX pointing at it while the object lives.
+// The system the game is installed on, for one test. On Linux a Wine-prefix-shaped folder:
+// drive_c, dosdevices/c: -> ../drive_c and z: -> /, and WINEPREFIX pointing at it while the object
+// lives. On Windows the real registry and drive C: of the system the tests run on (a Wine prefix
+// of their own), put back as they were when the object goes.
 class TestPrefix {
 public:
     TestPrefix();
@@ -18,22 +21,27 @@ public:
     TestPrefix& operator=(const TestPrefix&) = delete;
 
     const std::filesystem::path& Root() const { return root_.Path(); }
-    std::filesystem::path DriveC() const { return Root() / "drive_c"; }
+    // The native path of drive C:.
+    std::filesystem::path DriveC() const;
 
-    // system.reg with the installation key in the 32-bit view of a win64 prefix. Each argument
-    // is a complete value line's right-hand side, e.g. "\"C:\\\\Games\\\\TuneMora\"", or
-    // nothing to leave the value out.
+    // The installation key in the 32-bit view. Each argument is a value as a line of Wine's
+    // system.reg writes it on its right-hand side, e.g. "\"C:\\\\Games\\\\TuneMora\"",
+    // "str(2):\"%ProgramFiles%\"" or "dword:00000001", or nothing to leave the value out.
     void WriteInstallKey(std::optional<std::string> installDirValue,
                          std::optional<std::string> installVerValue);
+    // The registry as Wine's system.reg text; only the installation key's section counts.
     void WriteSystemReg(const std::string& content);
+    // What the registry holds, to tell that nothing changed it.
+    std::string RegistrySnapshot() const;
 
     // Creates the folder (given in the game's form, on drive C:) with a Tunemora.exe in it and
     // returns its native path.
     std::filesystem::path MakeGameFolder(const std::string& relativeToDriveC);
 
 private:
+    struct Saved;
     TempDir root_;
-    std::optional<std::string> previousPrefix_;
+    std::unique_ptr<Saved> saved_;
 };
 
 } // namespace tmt::test

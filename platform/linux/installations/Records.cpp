@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 fs::path FromEnvironment(const char* name, const fs::path& fallback) {
     const char* value = std::getenv(name);
-    // The base directory specification ignores relative values.
+    // XDG base directories must be absolute; a relative value is ignored, as desktops ignore it.
     if (value == nullptr || *value != '/') {
         return fallback;
     }

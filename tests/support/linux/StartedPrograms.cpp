@@ -1,4 +1,4 @@
-#include "tests/app/StartedPrograms.h"
+#include "tests/support/linux/StartedPrograms.h"
 
 #include <sys/prctl.h>
 #include <sys/wait.h>

@@ -4,9 +4,13 @@
 
 namespace tmt::test {
 
-TestPrefix::TestPrefix() {
+struct TestPrefix::Saved {
+    std::optional<std::string> wineprefix;
+};
+
+TestPrefix::TestPrefix() : saved_(std::make_unique<Saved>()) {
     if (const char* previous = std::getenv("WINEPREFIX")) {
-        previousPrefix_ = previous;
+        saved_->wineprefix = previous;
     }
     std::filesystem::create_directories(DriveC());
     std::filesystem::create_directories(Root() / "dosdevices");
@@ -16,11 +20,15 @@ TestPrefix::TestPrefix() {
 }
 
 TestPrefix::~TestPrefix() {
-    if (previousPrefix_) {
-        ::setenv("WINEPREFIX", previousPrefix_->c_str(), 1);
+    if (saved_->wineprefix) {
+        ::setenv("WINEPREFIX", saved_->wineprefix->c_str(), 1);
     } else {
         ::unsetenv("WINEPREFIX");
     }
+}
+
+std::filesystem::path TestPrefix::DriveC() const {
+    return Root() / "drive_c";
 }
 
 void TestPrefix::WriteInstallKey(std::optional<std::string> installDirValue,
@@ -40,6 +48,10 @@ void TestPrefix::WriteInstallKey(std::optional<std::string> installDirValue,
 
 void TestPrefix::WriteSystemReg(const std::string& content) {
     WriteFile(Root() / "system.reg", content);
+}
+
+std::string TestPrefix::RegistrySnapshot() const {
+    return ReadFile(Root() / "system.reg");
 }
 
 std::filesystem::path TestPrefix::MakeGameFolder(const std::string& relativeToDriveC) {
