@@ -19,7 +19,7 @@ took() {
 scripts/install-windows-deps.sh
 scripts/windows-toolchain.sh >/dev/null
 took "the toolchain"
-scripts/build-windows.sh "$build" -DBUILD_TESTING=ON
+scripts/build-windows.sh "$build" -DBUILD_TESTING=ON -DTM_WERROR=ON
 took "the build and the packing"
 # Wine takes only an absolute prefix.
 build=$(cd "$build" && pwd)
