@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/RewriteJournal.h"
+
 #include "platform/linux/FileOps.h"
 #include "platform/linux/PathMap.h"
 #include "platform/linux/UniqueFd.h"
@@ -138,55 +140,10 @@ Replacement CompareWithRead(const fs::path& target, std::string_view readBytes) 
 // the new bytes or the old ones again. A journal whose writer is gone (its lock can be taken) is
 // finished before the file is next read or written.
 
-constexpr std::string_view kJournalMark = "TuneMora rewrite journal 1\n";
-
 fs::path JournalOf(const fs::path& target) {
     std::string name(1, '.');
     name.append(target.filename().string()).append(".journal");
     return target.parent_path() / name;
-}
-
-struct JournalContents {
-    std::string_view bytes; // what the file is to hold
-    std::string_view old;   // what it held before
-};
-
-// "<mark><new size> <old size>\n<new bytes><old bytes>"; nothing when the text is not that.
-std::optional<JournalContents> ParseJournal(std::string_view journal) {
-    if (!journal.starts_with(kJournalMark)) {
-        return std::nullopt;
-    }
-    journal.remove_prefix(kJournalMark.size());
-    const std::size_t end = journal.find('\n');
-    if (end == std::string_view::npos) {
-        return std::nullopt;
-    }
-    char* after = nullptr;
-    const std::string sizes(journal.substr(0, end));
-    const unsigned long long newSize = std::strtoull(sizes.c_str(), &after, 10);
-    const unsigned long long oldSize = std::strtoull(after, &after, 10);
-    journal.remove_prefix(end + 1);
-    if (*after != '\0' || newSize > journal.size() || journal.size() - newSize != oldSize) {
-        return std::nullopt;
-    }
-    return JournalContents{journal.substr(0, newSize), journal.substr(newSize)};
-}
-
-// Whether the file holds only what an interrupted rewrite leaves: in each place a byte of the new
-// contents or of the old, or nothing yet written in the room reserved past the old end. Anything
-// else was written by someone else since, and stays.
-bool LeftByRewrite(std::string_view now, const JournalContents& journal) {
-    if (now.size() > std::max(journal.bytes.size(), journal.old.size())) {
-        return false;
-    }
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const bool fromNew = i < journal.bytes.size() && now[i] == journal.bytes[i];
-        const bool fromOld = i < journal.old.size() ? now[i] == journal.old[i] : now[i] == '\0';
-        if (!fromNew && !fromOld) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // True when `fd` is the file that the path names at this moment.
@@ -223,16 +180,10 @@ void FinishJournalOf(const fs::path& target) {
     std::string now;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && StillNamed(fd.Get(), journal) &&
         fileops::ReadWholeFile(journal.string(), text) == fileops::ReadResult::Read) {
-        const auto contents = ParseJournal(text);
-        const fileops::ReadResult read = fileops::ReadWholeFile(target.string(), now);
-        // A journal that was never whole, or whose file is gone or has been written by someone
-        // else since, has nothing left to do; one whose rewrite cannot be finished now stays.
-        bool finished = !contents || read == fileops::ReadResult::Missing;
-        if (contents && read == fileops::ReadResult::Read) {
-            finished = now == contents->bytes || !LeftByRewrite(now, *contents) ||
-                       WriteInPlace(target, contents->bytes);
-        }
-        if (finished) {
+        const ReadResult read = fileops::ReadWholeFile(target.string(), now);
+        if (FinishJournal(text, read, now, [&target](std::string_view bytes) {
+                return WriteInPlace(target, bytes);
+            })) {
             ::unlink(journal.c_str());
         }
     }
@@ -251,12 +202,9 @@ UniqueFd CommitJournal(const fs::path& target, std::string_view bytes, std::stri
     }
     // No one else knows the file yet, so the lock is there before anyone can look for it. The
     // journal holds what the file holds, for its writer's eyes only.
-    const std::string sizes = std::to_string(bytes.size()) + " " + std::to_string(old.size());
     const bool written =
         ::flock(fd.Get(), LOCK_EX) == 0 && ::fchmod(fd.Get(), S_IRUSR | S_IWUSR) == 0 &&
-        fileops::WriteAll(fd.Get(), kJournalMark) && fileops::WriteAll(fd.Get(), sizes + "\n") &&
-        fileops::WriteAll(fd.Get(), bytes) && fileops::WriteAll(fd.Get(), old) &&
-        fileops::Flush(fd.Get());
+        fileops::WriteAll(fd.Get(), JournalText(bytes, old)) && fileops::Flush(fd.Get());
     if (written && fileops::RenameNoReplace(temporary, JournalOf(target).string())) {
         // The journal's name must be on the disk before the file's bytes change.
         SyncFolder(target.parent_path());

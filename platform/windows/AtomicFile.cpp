@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/RewriteJournal.h"
 #include "platform/windows/FileBytes.h"
 #include "platform/windows/Handles.h"
 #include "platform/windows/WideText.h"
@@ -100,51 +101,8 @@ DWORD LinkCount(const std::wstring& path) {
 // no longer, and is finished before the file is next read or written. The format is the one the
 // program writes on every system.
 
-constexpr std::string_view kJournalMark = "TuneMora rewrite journal 1\n";
-
 std::wstring JournalOf(const std::wstring& target) {
     return FolderOf(target) + L"." + NameOf(target) + L".journal";
-}
-
-struct JournalContents {
-    std::string_view bytes; // what the file is to hold
-    std::string_view old;   // what it held before
-};
-
-std::optional<JournalContents> ParseJournal(std::string_view journal) {
-    if (!journal.starts_with(kJournalMark)) {
-        return std::nullopt;
-    }
-    journal.remove_prefix(kJournalMark.size());
-    const std::size_t end = journal.find('\n');
-    if (end == std::string_view::npos) {
-        return std::nullopt;
-    }
-    char* after = nullptr;
-    const std::string sizes(journal.substr(0, end));
-    const unsigned long long newSize = std::strtoull(sizes.c_str(), &after, 10);
-    const unsigned long long oldSize = std::strtoull(after, &after, 10);
-    journal.remove_prefix(end + 1);
-    if (*after != '\0' || newSize > journal.size() || journal.size() - newSize != oldSize) {
-        return std::nullopt;
-    }
-    return JournalContents{journal.substr(0, newSize), journal.substr(newSize)};
-}
-
-// Whether the file holds only what an interrupted rewrite leaves: in each place a byte of the new
-// contents or of the old, or nothing yet written past the old end.
-bool LeftByRewrite(std::string_view now, const JournalContents& journal) {
-    if (now.size() > std::max(journal.bytes.size(), journal.old.size())) {
-        return false;
-    }
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const bool fromNew = i < journal.bytes.size() && now[i] == journal.bytes[i];
-        const bool fromOld = i < journal.old.size() ? now[i] == journal.old[i] : now[i] == '\0';
-        if (!fromNew && !fromOld) {
-            return false;
-        }
-    }
-    return true;
 }
 
 UniqueFile OpenForRewrite(const std::wstring& target) {
@@ -175,14 +133,9 @@ void FinishJournalOf(const std::wstring& target) {
     if (ReadWholeFile(journal, text) != ReadResult::Read) {
         return;
     }
-    const auto contents = ParseJournal(text);
     const ReadResult read = ReadWholeFile(target, now);
-    bool finished = !contents || read == ReadResult::Missing;
-    if (contents && read == ReadResult::Read) {
-        finished = now == contents->bytes || !LeftByRewrite(now, *contents) ||
-                   WriteInPlace(target, contents->bytes);
-    }
-    if (finished) {
+    if (FinishJournal(text, read, now,
+                      [&target](std::string_view bytes) { return WriteInPlace(target, bytes); })) {
         FILE_DISPOSITION_INFO dispose{TRUE};
         ::SetFileInformationByHandle(file.Get(), FileDispositionInfo, &dispose, sizeof dispose);
     }
@@ -199,10 +152,8 @@ UniqueFile CommitJournal(const std::wstring& target, std::string_view bytes, std
     if (!file.IsOpen()) {
         return {};
     }
-    const std::string sizes = std::to_string(bytes.size()) + " " + std::to_string(old.size());
-    const bool written = WriteAll(file.Get(), kJournalMark) && WriteAll(file.Get(), sizes + "\n") &&
-                         WriteAll(file.Get(), bytes) && WriteAll(file.Get(), old) &&
-                         ::FlushFileBuffers(file.Get());
+    const bool written =
+        WriteAll(file.Get(), JournalText(bytes, old)) && ::FlushFileBuffers(file.Get());
     if (written &&
         ::MoveFileExW(temporary.c_str(), JournalOf(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
         outcome = Replacement::Done;
