@@ -1,5 +1,5 @@
 #include "platform/Shell.h"
-#include "tests/support/FakeWine.h"
+#include "tests/support/FakeRunners.h"
 #include "tests/support/TestPrefix.h"
 
 #include <dirent.h>
@@ -27,6 +27,11 @@ int Zombies() {
     return zombies;
 }
 
+// A stand-in for wine on PATH that records how it was started.
+struct FakeWine : tmt::test::FakeRunners {
+    FakeWine() { AddToPath("wine"); }
+};
+
 class ShellTest : public ::testing::Test {
 protected:
     tmt::test::TestPrefix prefix;
@@ -34,7 +39,7 @@ protected:
 };
 
 TEST_F(ShellTest, StartsTheGameThroughWineWithItsFolderAndTail) {
-    tmt::test::FakeWine wine;
+    FakeWine wine;
     const auto result = ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"",
                                   " -OpenGL  -debug", "\"C:\\Program Files\\Tune Mora\"");
     ASSERT_TRUE(result.started) << result.reason;
@@ -54,7 +59,7 @@ TEST_F(ShellTest, StartsTheGameThroughWineWithItsFolderAndTail) {
 
 TEST_F(ShellTest, FailedStartsSayWhy) {
     {
-        tmt::test::FakeWine wine;
+        FakeWine wine;
         const auto missing = ShellOpen("\"C:\\Nowhere\\Tunemora.exe\"", "", "\"C:\\Nowhere\"");
         EXPECT_FALSE(missing.started);
         EXPECT_EQ(missing.reason, "The file was not found.");
