@@ -1,5 +1,6 @@
 #include "platform/qt/JpegPixmap.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
 #include <cstring>
@@ -41,6 +42,9 @@ QImage Fitted(const std::optional<RgbImage>& decoded, QSize fit) {
 } // namespace
 
 QImage LoadJpegImage(std::string_view path, QSize fit) {
+    // A picture with several names is rewritten in place; one that a crash cut off is finished
+    // before it is shown, as every other read of a game file does.
+    platform::FinishInterruptedRewrite(path);
     const platform::FileHandle file = platform::OpenFileForReading(path);
     return Fitted(DecodeJpegFile(file.get(), fit.width(), fit.height()), fit);
 }

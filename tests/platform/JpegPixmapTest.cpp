@@ -55,6 +55,22 @@ TEST(JpegPixmapTest, LoadedPicturesAreFittedToTheBoxKeepingTheirProportions) {
     }
 }
 
+TEST(JpegPixmapTest, APictureThatACrashCutOffIsFinishedBeforeItIsShown) {
+    const tmt::test::TempDir dir;
+    const auto picture = dir.Path() / "avatar.jpg";
+    const std::string old = EncodeUniformJpeg(40, 20, kOrange);
+    const std::string now = EncodeUniformJpeg(80, 40, kOrange);
+    // As the crash left it: the journal whole, the picture's first part new and the rest old.
+    tmt::test::WriteFile(picture,
+                         now.substr(0, 100) + old.substr(std::min<std::size_t>(old.size(), 100)));
+    std::filesystem::create_hard_link(picture, dir.Path() / "other.jpg");
+    tmt::test::WriteFile(dir.Path() / ".avatar.jpg.journal",
+                         "TuneMora rewrite journal 1\n" + std::to_string(now.size()) + " " +
+                             std::to_string(old.size()) + "\n" + now + old);
+    EXPECT_EQ(LoadJpegImage(picture.string()).size(), QSize(80, 40));
+    EXPECT_EQ(tmt::test::ReadFile(dir.Path() / "other.jpg"), now);
+}
+
 TEST(JpegPixmapTest, UndecodablePicturesGiveANullImage) {
     const tmt::test::TempDir dir;
     tmt::test::WriteFile(dir.Path() / "not.jpg", "not a picture");
