@@ -4,6 +4,10 @@
 # Mono or Gecko installer, no menu entries in the user's desktop, no debugging chatter.
 wine64=/usr/lib/wine/wine64
 export WINEDEBUG=-all
+# Wine makes Windows file names into Unix ones through the locale's character set; under the C
+# locale of a bare machine a name outside ASCII cannot be made at all. A desktop session is UTF-8,
+# and C.UTF-8 is there on every Debian system.
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
 # Makes a fresh prefix in the given folder, and waits until Wine has finished writing it.
