@@ -30,10 +30,9 @@ test_prefix=$build/wine-prefix
 emulator="env;WINEPREFIX=$test_prefix;WINEDEBUG=$WINEDEBUG;WINEDLLOVERRIDES=$WINEDLLOVERRIDES"
 # WINEPATH takes the one folder with the DLLs, as ';' would split a CMake list.
 emulator+=";WINEPATH=Z:$toolchain/bin;$wine64"
-# ccache, with paths taken relative to the clone, serves every clone on the machine.
-export CCACHE_BASEDIR=$PWD
+source scripts/ccache-env.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+    "${ccache_launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_PREFIX_PATH="$toolchain" \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=$emulator" \
     -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF "$@" >"$build/configure.log" ||

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+source scripts/ccache-env.sh
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${ccache_launcher[@]}" \
     -DTM_BUILD_FUZZERS=ON -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-fuzz --target fuzzers -j "$(nproc)"
 for corpus in fuzz/corpus/*/; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
+    cmake ninja-build ccache g++ clang libclang-rt-14-dev clang-format pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libjpeg62-turbo-dev libjpeg-turbo-progs libyaml-cpp-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
