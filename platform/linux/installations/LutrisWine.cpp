@@ -79,16 +79,17 @@ public:
     Settings Environment() const {
         Settings merged;
         for (const YAML::Node* level : {&levels_.system, &levels_.runner, &record_}) {
-            for (auto& [name, value] : TextsAt(MapAt(*level, "system"), "env")) {
-                if (name.empty()) {
+            for (auto& variable : TextsAt(MapAt(*level, "system"), "env")) {
+                if (variable.first.empty()) {
                     continue;
                 }
-                auto known = std::find_if(merged.begin(), merged.end(),
-                                          [&](const auto& entry) { return entry.first == name; });
+                auto known = std::find_if(merged.begin(), merged.end(), [&](const auto& entry) {
+                    return entry.first == variable.first;
+                });
                 if (known != merged.end()) {
-                    known->second = value;
+                    known->second = variable.second;
                 } else {
-                    merged.emplace_back(name, value);
+                    merged.push_back(std::move(variable));
                 }
             }
         }
