@@ -263,6 +263,23 @@ TEST_F(ConfigureWindowTest, AFailedWriteStopsTheSaveAndKeepsTheWindowOpen) {
         << "only Tunemora.exe and config.ini: no temporary file left";
 }
 
+// Players make config.ini read-only so that the game leaves it as it is; the program never
+// rewrites it either, also when it runs as root, who may write any file.
+TEST_F(ConfigureWindowTest, AReadOnlyConfigIsNeverRewritten) {
+    const std::string kept = "[Graphics]\r\nResolution=1x1\r\n";
+    Config(kept);
+    fs::permissions(game / "config.ini",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Open();
+    Get<QLineEdit>("eResW")->setText("800");
+    Click("bSave");
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Unable to write to C:\\Games\\TuneMora\\config.ini.");
+    EXPECT_EQ(Config(), kept);
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(ConfigureWindowTest, TheSongsFolderIsShownAsTheCharactersItHas) {
     Config("[Path]\r\nSongs=D:\\<b>Songs</b> &amp; more\r\n");
     Open();
