@@ -76,11 +76,20 @@ void TFProfile::Setavatar1Click() {
     if (!picked) {
         return;
     }
+    tmt::JpegRefusal refusal;
+    const QImage picture = tmt::ui::LoadFittedPicture(*picked, kAvatarBox, &refusal);
+    // A picture too large to show is readable, so the user is told what is wrong with it, and it
+    // is not taken: the avatar stays as it was.
+    if (picture.isNull() && refusal.tooLarge) {
+        throw tmt::Error(*picked + " is too large to show: " + std::to_string(refusal.width) +
+                         " x " + std::to_string(refusal.height));
+    }
     // The path is kept even when the picture cannot be shown: saving then stores that file.
     AvatarPath = *picked;
-    if (!LoadAvatar(AvatarPath)) {
+    if (picture.isNull()) {
         throw tmt::Error("Cannot load picture \"" + AvatarPath + "\": not a readable JPEG file");
     }
+    ui->iAvatar->setPixmap(QPixmap::fromImage(picture));
 }
 
 void TFProfile::RemoveAvatarClick() {
