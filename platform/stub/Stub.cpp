@@ -92,6 +92,11 @@ std::vector<Installation> FindInstallations(std::string_view) {
 
 void UseInstallation(const Installation*) {}
 
+std::optional<std::filesystem::file_time_type> LastWriteTime(const Installation&,
+                                                             std::string_view) {
+    return std::nullopt;
+}
+
 std::string OwnExecutablePath() {
     return {};
 }
