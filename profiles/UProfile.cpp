@@ -38,7 +38,7 @@ TFProfile::TFProfile(QWidget* owner)
     connect(RemoveAvatar, &QAction::triggered, this,
             tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
     tmt::ui::OnClick(ui->Button1, this, &TFProfile::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, [this] { done(tmt::ui::mrYes); });
+    tmt::ui::OnClick(ui->Button2, this, &TFProfile::Button2Click);
     connect(ui->iAvatar, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ui->iAvatar->mapToGlobal(at)); });
     ui->iAvatar->installEventFilter(this);
@@ -104,4 +104,11 @@ void TFProfile::RemoveAvatarClick() {
 
 void TFProfile::Button1Click() {
     done(tmt::ui::mrCancel);
+}
+
+void TFProfile::Button2Click() {
+    if (MaySave && !MaySave()) {
+        return;
+    }
+    done(tmt::ui::mrYes);
 }

@@ -9,7 +9,6 @@
 #include "core/Error.h"
 #include "core/text/Text.h"
 #include "platform/qt/MessageBox.h"
-#include "profiles/ProfileStore.h"
 #include "profiles/UProfile.h"
 
 #include <QKeyEvent>
@@ -180,6 +179,11 @@ void TFProfileManager::bModyfiClick() {
         }
         controls.cbLocked->setChecked(tmt::IsLocked(loaded.locked.value_or("")));
 
+        // A name the file cannot hold is told while the editor still shows what was typed.
+        FProfile->MaySave = [this] {
+            tmt::CheckProfileFits(*ProfileIni, EditorValues());
+            return true;
+        };
         if (FProfile->exec() == tmt::ui::mrYes) {
             SaveProfile();
         }
@@ -190,11 +194,14 @@ void TFProfileManager::lbSupportDblClick() {
     bModyfiClick();
 }
 
-void TFProfileManager::SaveProfile() {
+tmt::ProfileValues TFProfileManager::EditorValues() const {
     const Ui::TFProfile& controls = *FProfile->Controls();
-    const tmt::ProfileValues values{S(controls.eName->text()), S(controls.eLogin->text()),
-                                    controls.cbLocked->isChecked(), FProfile->AvatarPath};
-    if (!tmt::WriteProfile(*ProfileIni, values, FProfile->SetAvatar)) {
+    return {S(controls.eName->text()), S(controls.eLogin->text()), controls.cbLocked->isChecked(),
+            FProfile->AvatarPath};
+}
+
+void TFProfileManager::SaveProfile() {
+    if (!tmt::WriteProfile(*ProfileIni, EditorValues(), FProfile->SetAvatar)) {
         tmt::ui::ShowMessage(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
     }
 }

@@ -194,6 +194,8 @@ void TFConfigure::bResetSettingsClick() {
 void TFConfigure::bSongsDirClick() {
     if (const auto folder =
             tmt::ui::ChooseFolder(this, QStringLiteral("Select new Songs directory"))) {
+        // Told now rather than at Save, where it would cost the rest of what was set.
+        Ini->CheckStorable({*folder});
         ShowSongsFolder(Q(*folder));
     }
 }
