@@ -5,6 +5,7 @@
 #include "app/ApplicationMessages.h"
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
+#include "app/RunningGame.h"
 #include "app/UMain.h"
 #include "core/Error.h"
 #include "core/text/Text.h"
@@ -115,6 +116,9 @@ void TFProfileManager::WithEditor(const std::function<void()>& operation) {
 
 void TFProfileManager::bAddClick() {
     WithEditor([this] {
+        FProfile->MaySave = [] {
+            return tmt::ui::MayChangeWhileGameRuns(FProfile);
+        };
         if (FProfile->exec() != tmt::ui::mrYes) {
             return;
         }
@@ -182,7 +186,7 @@ void TFProfileManager::bModyfiClick() {
         // A name the file cannot hold is told while the editor still shows what was typed.
         FProfile->MaySave = [this] {
             tmt::CheckProfileFits(*ProfileIni, EditorValues());
-            return true;
+            return tmt::ui::MayChangeWhileGameRuns(FProfile);
         };
         if (FProfile->exec() == tmt::ui::mrYes) {
             SaveProfile();
@@ -213,7 +217,7 @@ void TFProfileManager::bDelClick() {
                                              QStringLiteral("\" from HDD ? This is cannot be "
                                                             "undone! Be warned !"),
                                          MessageBox::Yes | MessageBox::No, MessageBox::Yes);
-    if (answer != tmt::ui::mrYes) {
+    if (answer != tmt::ui::mrYes || !tmt::ui::MayChangeWhileGameRuns(this)) {
         return;
     }
     const int position = SelectedPosition();
