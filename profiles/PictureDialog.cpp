@@ -41,8 +41,8 @@ void AddPreview(QFileDialog& dialog) {
 
 } // namespace
 
-QImage LoadFittedPicture(const std::string& path, QSize box) {
-    return LoadJpegImage(path, box);
+QImage LoadFittedPicture(const std::string& path, QSize box, JpegRefusal* refusal) {
+    return LoadJpegImage(path, box, refusal);
 }
 
 std::optional<std::string> OpenPicture(QWidget* owner) {

@@ -1,11 +1,15 @@
 #include "platform/linux/installations/LutrisWine.h"
 
+#include "platform/linux/UniqueFd.h"
 #include "platform/linux/installations/Sources.h"
 #include "platform/linux/installations/Yaml.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <tuple>
 
@@ -209,16 +213,29 @@ Runner Resolve(const LutrisFolders& folders, const Options& options, const std::
 
 // The prefix's architecture from the head of its system.reg ("#arch=win64"), as
 // wine.detect_prefix_arch reads its first five lines.
+// Only the head of the file is read, and only from a regular file: a FIFO in its place must not
+// hold the search.
 std::optional<std::string> PrefixArch(const fs::path& prefix) {
-    std::ifstream registry(prefix / "system.reg");
-    std::string line;
-    for (int count = 0; count < 5 && std::getline(registry, line); ++count) {
-        if (line.find("win64") != std::string::npos) {
+    const UniqueFd registry(
+        ::open((prefix / "system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (!registry.IsOpen() || ::fstat(registry.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    std::string head(4096, '\0');
+    const ssize_t got = ::read(registry.Get(), head.data(), head.size());
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    std::size_t at = 0;
+    for (int count = 0; count < 5 && at < head.size(); ++count) {
+        const std::size_t end = std::min(head.find('\n', at), head.size());
+        const std::string_view line(head.data() + at, end - at);
+        if (line.find("win64") != std::string_view::npos) {
             return "win64";
         }
-        if (line.find("win32") != std::string::npos) {
+        if (line.find("win32") != std::string_view::npos) {
             return "win32";
         }
+        at = end + 1;
     }
     return std::nullopt;
 }
