@@ -1,9 +1,13 @@
 #include "platform/Shell.h"
+#include "platform/linux/Launcher.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/TestPrefix.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -75,6 +79,38 @@ TEST_F(ShellTest, FailedStartsSayWhy) {
     ::setenv("PATH", saved.c_str(), 1);
     EXPECT_FALSE(noWine.started);
     EXPECT_EQ(noWine.reason, "Wine is not installed: the program wine was not found.");
+}
+
+TEST_F(ShellTest, ARunnerThatEndsAtOnceWithAFailureIsReportedWithItsLastLine) {
+    tmt::test::FakeRunners wine;
+    wine.AddRefusingToPath("wine", {3, "warning: something\nwine: cannot find the game\n\n"});
+    const auto result = ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"", "",
+                                  "\"C:\\Program Files\\Tune Mora\"");
+    EXPECT_FALSE(result.started);
+    EXPECT_EQ(result.reason,
+              "wine ended at once with exit status 3, saying: wine: cannot find the game");
+    EXPECT_EQ(wine.Starts().size(), 1u);
+    EXPECT_EQ(Zombies(), 0);
+}
+
+TEST_F(ShellTest, ARunnerStillRunningWhenTheWatchEndsCountsAsStarted) {
+    tmt::platform::Launcher sleeper = tmt::platform::Launcher::SystemWine(prefix.Root());
+    // Its output goes nowhere, so that nobody waits for it to end.
+    sleeper.programs = {"/bin/sh"};
+    sleeper.arguments =
+        tmt::platform::Launcher::Fixed({"-c", "exec >/dev/null 2>&1; exec /usr/bin/sleep 3"});
+    // A descriptor of the tool's that the game does not inherit: nobody may hold it once the
+    // tool lets go, however long the game runs.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const auto result = sleeper.Start(game / "Tunemora.exe", "", game, 0ms);
+    ::close(ends[1]);
+    EXPECT_TRUE(result.started) << result.reason;
+    EXPECT_EQ(Zombies(), 0);
+    pollfd readEnd{ends[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&readEnd, 1, 0), 1);
+    EXPECT_NE(readEnd.revents & POLLHUP, 0) << "the pipe's write end is still open somewhere";
+    ::close(ends[0]);
 }
 
 } // namespace
