@@ -168,6 +168,11 @@ void TFormMain::DiscoverInstallation() {
         ui->lDefaultDir->setText(Q(InstallDir));
         break;
     case tmt::InstallationFolder::Source::Missing:
+        // Several installations and none taken: nothing is missing, the user chose not to choose.
+        if (found.size() > 1 && chosen == nullptr) {
+            DisableApp(tmt::kNoInstallationChosen);
+            break;
+        }
         tmt::ui::MessageBox::Typed(this, tmt::ui::MessageBox::Kind::Error,
                                    Q(tmt::MissingFolderMessage(InstallDir)),
                                    tmt::ui::MessageBox::Ok, tmt::ui::MessageBox::Ok);

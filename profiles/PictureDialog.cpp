@@ -14,8 +14,8 @@ std::function<std::optional<std::string>()>& TestAnswer() {
 
 } // namespace
 
-QImage LoadFittedPicture(const std::string& path, QSize box) {
-    return LoadJpegImage(path, box);
+QImage LoadFittedPicture(const std::string& path, QSize box, JpegRefusal* refusal) {
+    return LoadJpegImage(path, box, refusal);
 }
 
 std::optional<std::string> OpenPicture(QWidget* owner) {

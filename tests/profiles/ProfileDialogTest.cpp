@@ -144,6 +144,31 @@ TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
     EXPECT_TRUE(NamesAnAvatar("Bob"));
 }
 
+// A readable picture that would take more memory to show than the program allows: said so, and
+// the avatar stays what it was. The file's header claims a 200-megapixel progressive photo, which
+// the decoder refuses before it reads a pixel, as it would the photo itself.
+TEST_F(ProfileDialogTest, APictureTooLargeToShowIsReportedAndTheAvatarKept) {
+    WriteFile(game / "huge.jpg",
+              tmt::test::WithDimensions(Jpeg(64, 48, {.progressive = true}), 16384, 12288));
+    MakeBobWithAvatar();
+    const std::string avatar = ReadFile(profiles / "Bob" / "avatar.jpg");
+    AnswerPictures({"C:\\Games\\TuneMora\\huge.jpg"});
+    EXPECT_TRUE(Modify([this](TFProfile& dialog, Editor& e) {
+        const QImage before = e.iAvatar->pixmap().toImage();
+        e.Button3->click();
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_EQ(shown[0].text,
+                  "C:\\Games\\TuneMora\\huge.jpg is too large to show: 16384 x 12288.");
+        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\Profiles\\Bob\\avatar.jpg");
+        EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
+        e.Button2->click();
+    }));
+    EXPECT_TRUE(NamesAnAvatar("Bob"));
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), avatar);
+}
+
 TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
     const tmt::test::JpegOptions grey = {.colour = tmt::test::JpegColour::Grayscale, .quality = 10};
     WriteFile(game / "huge.jpg", tmt::test::EncodeUniformJpeg(10001, 10000, {128}, grey));
