@@ -73,10 +73,16 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # Title patterns are anchored, so that "Profile" does not also find "Profile Manager".
+# A search that meets a window going away (an installer ending, say) fails with an X error, and
+# is tried again.
 window_id=
 await_window() {
-    window_id=$(timeout "$wait_limit" xdotool search --sync --onlyvisible --name "$1" | head -n1) ||
-        fail "no window titled /$1/ appeared within ${wait_limit}s"
+    local deadline=$((SECONDS + wait_limit))
+    until window_id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) &&
+        [ -n "$window_id" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "no window titled /$1/ appeared within ${wait_limit}s"
+        sleep 0.2
+    done
     xdotool windowfocus --sync "$window_id"
     # Mapped is not yet painted.
     sleep 0.5
