@@ -6,6 +6,7 @@
 #include "app/GameStart.h"
 #include "app/HandlerGuard.h"
 #include "app/InstallationDiscovery.h"
+#include "app/ScreenFit.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
@@ -19,7 +20,6 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
-#include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
 
@@ -58,8 +58,9 @@ QPixmap Banner() {
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFormMain>()) {
     ui->setupUi(this);
     ui->Image1->setPixmap(Banner());
@@ -69,7 +70,7 @@ TFormMain::TFormMain(QWidget* parent)
     tmt::ui::Guarded(this, [this] { FormCreate(); });
     EqualToolButtons();
     setFixedSize(sizeHint());
-    tmt::ui::CentreOnScreen(*this);
+    tmt::ui::FitOnScreen(*this);
 }
 
 TFormMain::~TFormMain() {

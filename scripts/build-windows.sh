@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows program from this source with mingw-w64 and the Windows libraries that
 # scripts/windows-toolchain.sh keeps in its cache, and packs it three ways into the build folder:
-#   tunemora-tools-<version>/            the program with the DLLs it needs, ready to run
+#   tunemora-tools-<version>/            the program with the DLLs it needs and their licences,
+#                                        ready to run
 #   tunemora-tools-<version>.zip         that folder as a zip
-#   tunemora-tools-<version>-setup.exe   an installer: Program Files, the Start menu, an uninstaller
+#   tunemora-tools-<version>-setup.exe   an installer for the user: the user's programs folder,
+#                                        Start menu and installed programs, an uninstaller
 #
 #   scripts/build-windows.sh [build folder (default build-windows)] [CMake options...]
 #
@@ -72,6 +74,7 @@ while [ -n "$pending" ]; do
     pending=$([ ${#added[@]} -eq 0 ] || imports "${added[@]}")
 done
 x86_64-w64-mingw32-strip --strip-unneeded "$folder/tunemora-tools.exe"
+scripts/windows-notices.sh "$folder" "$toolchain" "$version"
 
 rm -f "$build/$name.zip"
 (cd "$build" && zip -q -r -X "$name.zip" "$name")
@@ -98,7 +101,7 @@ files=$build/installer-files.nsh
     done
     echo '!macroend'
 } >"$files"
-makensis -V2 -DVERSION="$version" -DFILES="$files" \
+makensis -V2 -DVERSION="$version" -DFILES="$files" -DNOTICES="$folder/THIRD-PARTY-NOTICES.txt" \
     -DICON="$build/resources/windows/tunemora-tools.ico" -DOUTFILE="$build/$name-setup.exe" \
     resources/windows/installer.nsi >"$build/installer.log" ||
     fail "making the installer failed: see $build/installer.log"

@@ -4,9 +4,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -182,39 +179,6 @@ TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
     e.Button3->click();
     EXPECT_EQ(e.iAvatar->pixmap().size(), QSize(100, 100));
     EXPECT_TRUE(Shown().empty());
-}
-
-// The real picture dialog, driven through its widgets.
-TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGamesForm) {
-    std::optional<std::string> picked;
-    TFProfile owner;
-    const bool shown = tmt::test::WhileShown<QFileDialog>(
-        [&] { picked = tmt::ui::OpenPicture(&owner); },
-        [&](QFileDialog& dialog) {
-            EXPECT_EQ(dialog.nameFilters(), QStringList{"JPEG Image File (*.jpg *.jpeg)"});
-            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-            EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
-            EXPECT_TRUE(dialog.testOption(QFileDialog::HideNameFilterDetails));
-            EXPECT_TRUE(dialog.isSizeGripEnabled());
-            // The type box reads the description as written, with its closing blank.
-            const auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-            EXPECT_TRUE(types != nullptr && types->count() == 1 &&
-                        types->currentText() == "JPEG Image File ");
-            auto* preview = dialog.findChild<QLabel*>("picturePreview");
-            ASSERT_NE(preview, nullptr) << "no preview";
-            emit dialog.currentChanged(QString::fromStdString((game / "red.jpg").string()));
-            EXPECT_FALSE(preview->pixmap().isNull());
-            emit dialog.currentChanged(QString::fromStdString((game / "Tunemora.exe").string()));
-            EXPECT_TRUE(preview->pixmap().isNull());
-            // The name field takes the whole path, as a user may type it; the list's own
-            // selection depends on the folder having been read, which happens in the background.
-            dialog.findChild<QLineEdit*>("fileNameEdit")
-                ->setText(QString::fromStdString((game / "red.jpg").string()));
-            QMetaObject::invokeMethod(&dialog, "accept");
-            EXPECT_FALSE(dialog.isVisible()) << "the dialog refused the file";
-        });
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(picked, "C:\\Games\\TuneMora\\red.jpg");
 }
 
 } // namespace
