@@ -1,5 +1,6 @@
 #include "platform/linux/Launcher.h"
 
+#include "platform/linux/ProgramTrust.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
@@ -24,15 +25,20 @@ bool IsExecutableFile(const std::string& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
+// Only absolute entries of PATH count: a relative one (an empty one means the current folder)
+// names another folder after the change into the game's folder, and whatever lies there, as a
+// careful shell treats PATH for privileged programs.
 std::optional<std::string> FindOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
     std::string_view rest = path == nullptr ? "" : path;
     while (true) {
         const std::size_t colon = rest.find(':');
         const std::string folder(rest.substr(0, colon));
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-        if (IsExecutableFile(candidate)) {
-            return candidate;
+        if (!folder.empty() && folder.front() == '/') {
+            const std::string candidate = folder + "/" + program;
+            if (IsExecutableFile(candidate)) {
+                return candidate;
+            }
         }
         if (colon == std::string_view::npos) {
             return std::nullopt;
@@ -105,15 +111,24 @@ EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& settings
     return entries;
 }
 
-std::optional<std::string> FindProgram(const std::vector<std::string>& candidates) {
+std::optional<FoundProgram> FindProgram(const std::vector<std::string>& candidates) {
     for (const std::string& candidate : candidates) {
-        if (candidate.find('/') != std::string::npos) {
-            if (IsExecutableFile(candidate)) {
-                return candidate;
+        if (candidate.find('/') == std::string::npos) {
+            if (auto found = FindOnPath(candidate)) {
+                return FoundProgram{*found, ""};
             }
-        } else if (auto found = FindOnPath(candidate)) {
-            return found;
+            continue;
         }
+        if (!IsExecutableFile(candidate)) {
+            continue;
+        }
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(candidate, error);
+        const auto checked = CheckProgram(error ? std::filesystem::path(candidate) : absolute);
+        if (const auto* trusted = std::get_if<TrustedProgram>(&checked)) {
+            return FoundProgram{trusted->path.string(), ""};
+        }
+        return FoundProgram{absolute.string(), std::get<UntrustedProgram>(checked).reason};
     }
     return std::nullopt;
 }
@@ -150,16 +165,19 @@ Launcher Launcher::WineProgram(const std::filesystem::path& prefix,
 
 StartResult Launcher::Start(const std::filesystem::path& executable, std::string_view switches,
                             const std::filesystem::path& folder) const {
-    const std::optional<std::string> program = FindProgram(programs);
+    const std::optional<FoundProgram> program = FindProgram(programs);
     if (!program) {
         return {false, runnerName + " is not installed: the program " +
                            (programs.empty() ? std::string() : programs.front()) +
                            " was not found."};
     }
+    if (!program->refusal.empty()) {
+        return {false, runnerName + " is not started: " + program->refusal + "."};
+    }
 
     // Everything the child needs is prepared here: between fork and exec only async-signal-safe
     // calls are allowed.
-    std::vector<std::string> arguments{*program};
+    std::vector<std::string> arguments{program->path};
     arguments.insert(arguments.end(), leadingArguments.begin(), leadingArguments.end());
     std::vector<std::string> pieces = SplitAtBlanks(switches);
     switch (gameArguments) {
@@ -186,7 +204,7 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     std::vector<std::string> environmentEntries = EnvironmentWith(environment);
     std::vector<char*> envp = Pointers(environmentEntries);
     const std::string workingFolder = folder.string();
-    const std::string programName = std::filesystem::path(*program).filename().string();
+    const std::string programName = std::filesystem::path(program->path).filename().string();
 
     Pipe report;
     if (!report.read.IsOpen()) {

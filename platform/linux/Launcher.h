@@ -24,7 +24,7 @@ public:
 
     std::filesystem::path prefix; // absolute
 
-    // The runner: the first of these that exists. A name without "/" is looked up on PATH.
+    // The runner: the first of these that exists (see FindProgram).
     std::vector<std::string> programs;
     std::string runnerName; // for the user: "Wine", "Steam", "Proton", ...
     std::vector<std::string> leadingArguments;
@@ -48,8 +48,14 @@ public:
                       const std::filesystem::path& folder) const;
 };
 
-// The first of `candidates` that is an executable file; a name without "/" is looked up on PATH.
-std::optional<std::string> FindProgram(const std::vector<std::string>& candidates);
+// The first of `candidates` that is an executable file, as an absolute path; a name without "/" is
+// looked up in the absolute folders of PATH. A program named by its path (by a record) runs only
+// when CheckProgram trusts it; `refusal` then says why not.
+struct FoundProgram {
+    std::string path;
+    std::string refusal; // empty when the program may run
+};
+std::optional<FoundProgram> FindProgram(const std::vector<std::string>& candidates);
 
 // The process's environment with `settings` put over it, as NAME=value entries.
 std::vector<std::string>

@@ -11,8 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kRecordedVariables[] = {"WINEPREFIX", "STEAM_COMPAT_DATA_PATH",
-                                              "STEAM_COMPAT_CLIENT_INSTALL_PATH"};
+constexpr const char* kRecordedVariables[] = {
+    "WINEPREFIX", "STEAM_COMPAT_DATA_PATH", "STEAM_COMPAT_CLIENT_INSTALL_PATH", "WINESERVERSOCKET"};
 
 // Each start writes its record to a file of its own, renamed into place when complete, so that a
 // reader never sees half a record. The name leads with the nanosecond clock (19 digits until
@@ -43,6 +43,8 @@ std::string Script(const fs::path& records, const std::optional<fs::path>& answe
 FakeRunners::FakeRunners() {
     fs::create_directory(folder_.Path() / "bin");
     fs::create_directory(folder_.Path() / "starts");
+    // Runners started as another account record their starts too.
+    fs::permissions(folder_.Path() / "starts", fs::perms::all | fs::perms::sticky_bit);
     const char* path = std::getenv("PATH");
     previousPath_ = path != nullptr ? path : "";
     ::setenv("PATH", ((folder_.Path() / "bin").string() + ":" + previousPath_).c_str(), 1);
@@ -64,7 +66,8 @@ void FakeRunners::Install(const fs::path& path, const std::optional<std::string>
         WriteFile(*answer, *regExport);
     }
     WriteFile(path, Script(folder_.Path() / "starts", answer));
-    fs::permissions(path, fs::perms::owner_all);
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
 }
 
 std::vector<FakeRunners::Start> FakeRunners::Starts() const {

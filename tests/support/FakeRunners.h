@@ -13,7 +13,7 @@ namespace tmt::test {
 
 // Stand-ins for the runners a game is started with (wine, steam, flatpak, bottles-cli, proton),
 // each recording every start: which program ran, its working folder, its arguments and the
-// variables that tell a runner its prefix.
+// variables that tell a runner its prefix and its Wine server.
 class FakeRunners {
 public:
     struct Start {

@@ -45,7 +45,10 @@ std::optional<Launcher> BottlesCli(const BottlesData& data, const Home& home,
         launcher.programs = {"bottles-cli"};
         launcher.runnerName = "Bottles";
     }
-    launcher.leadingArguments.insert(launcher.leadingArguments.end(), {"run", "-b", bottleName});
+    // The attached form: bottles-cli reads its options with argparse, which takes a separate value
+    // that begins with "-" for the next option and reports the bottle as missing.
+    launcher.leadingArguments.insert(launcher.leadingArguments.end(),
+                                     {"run", "--bottle=" + bottleName});
     launcher.gameArguments = Launcher::GameArguments::BottlesOptions;
     return launcher;
 }
@@ -61,8 +64,11 @@ std::vector<Candidate> BottlesPrefixes(const Home& home) {
     for (const BottlesData& data : places) {
         const fs::path bottles = data.folder / "bottles";
         for (const std::string& folderName : FolderNames(bottles)) {
+            if (home.Stopped()) {
+                return found;
+            }
             const fs::path bottle = bottles / folderName;
-            const auto text = ReadRecord(bottle / "bottle.yml");
+            const auto text = ReadOwnedFile(bottle / "bottle.yml", limits::kBottle);
             const auto record = text ? ParseYaml(*text) : std::nullopt;
             if (!record || !record->IsDefined() || !record->IsMap()) {
                 continue;

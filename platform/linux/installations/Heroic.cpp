@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
+
 namespace tmt::platform::installations {
 
 namespace fs = std::filesystem;
@@ -12,8 +14,8 @@ using Json = nlohmann::json;
 
 constexpr char kFlatpakHeroic[] = "com.heroicgameslauncher.hgl";
 
-std::optional<Json> ParseJson(const fs::path& path) {
-    const auto text = ReadRecord(path);
+std::optional<Json> ParseJson(const fs::path& path, std::size_t limit) {
+    const auto text = ReadOwnedFile(path, limit);
     if (!text) {
         return std::nullopt;
     }
@@ -36,24 +38,26 @@ std::optional<std::string> TextAt(const Json& object, const char* key) {
 }
 
 // Titles of the games added to Heroic by hand, which is how a game from outside its stores, like
-// this one, gets there.
-std::string Title(const fs::path& heroic, const std::string& appName) {
-    const auto library = ParseJson(heroic / "sideload_apps" / "library.json");
+// this one, gets there; read once for all the games of a Heroic folder.
+std::map<std::string, std::string> SideloadTitles(const fs::path& heroic) {
+    std::map<std::string, std::string> titles;
+    const auto library =
+        ParseJson(heroic / "sideload_apps" / "library.json", limits::kHeroicLibrary);
     if (!library || !library->is_object()) {
-        return appName;
+        return titles;
     }
     const auto games = library->find("games");
     if (games == library->end() || !games->is_array()) {
-        return appName;
+        return titles;
     }
     for (const Json& game : *games) {
-        if (TextAt(game, "app_name") == appName) {
-            if (auto title = TextAt(game, "title"); title && !title->empty()) {
-                return *title;
-            }
+        const auto appName = TextAt(game, "app_name");
+        const auto title = TextAt(game, "title");
+        if (appName && title && !title->empty()) {
+            titles.try_emplace(*appName, *title);
         }
     }
-    return appName;
+    return titles;
 }
 
 std::optional<Launcher> GameLauncher(const Json& settings, const Home& home) {
@@ -84,17 +88,26 @@ std::vector<Candidate> HeroicPrefixes(const Home& home) {
     std::vector<Candidate> found;
     for (const auto& [heroic, label] : places) {
         const fs::path configs = heroic / "GamesConfig";
+        std::optional<std::map<std::string, std::string>> titles;
         for (const std::string& name : FolderNames(configs)) {
+            if (home.Stopped()) {
+                return found;
+            }
             if (fs::path(name).extension() != ".json") {
                 continue;
             }
-            const auto record = ParseJson(configs / name);
+            const auto record = ParseJson(configs / name, limits::kHeroicGame);
             if (!record || !record->is_object()) {
                 continue;
             }
             for (const auto& [appName, settings] : record->items()) {
                 if (auto launcher = GameLauncher(settings, home)) {
-                    found.push_back({label + Title(heroic, appName), std::move(*launcher)});
+                    if (!titles) {
+                        titles = SideloadTitles(heroic);
+                    }
+                    const auto title = titles->find(appName);
+                    found.push_back({label + (title != titles->end() ? title->second : appName),
+                                     std::move(*launcher)});
                 }
             }
         }

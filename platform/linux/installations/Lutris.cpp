@@ -29,10 +29,13 @@ std::vector<Candidate> LutrisPrefixes(const Home& home) {
     for (const fs::path& games :
          {home.config / "lutris" / "games", home.data / "lutris" / "games"}) {
         for (const std::string& name : FolderNames(games)) {
+            if (home.Stopped()) {
+                return found;
+            }
             if (fs::path(name).extension() != ".yml") {
                 continue;
             }
-            const auto text = ReadRecord(games / name);
+            const auto text = ReadOwnedFile(games / name, limits::kLutrisGame);
             const auto record = text ? ParseYaml(*text) : std::nullopt;
             if (!record) {
                 continue;

@@ -9,7 +9,7 @@ namespace {
 // playonlinux.cfg holds lines such as VERSION=7.0 and ARCH=amd64; the Wine of that version lives
 // under ~/.PlayOnLinux/wine/linux-<arch>/<version>/.
 fs::path PrefixWine(const fs::path& playOnLinux, const fs::path& prefix) {
-    const auto text = ReadRecord(prefix / "playonlinux.cfg");
+    const auto text = ReadOwnedFile(prefix / "playonlinux.cfg", limits::kSmallText);
     if (!text) {
         return {};
     }
@@ -44,6 +44,9 @@ std::vector<Candidate> PlayOnLinuxPrefixes(const Home& home) {
     const fs::path playOnLinux = home.home / ".PlayOnLinux";
     std::vector<Candidate> found;
     for (const std::string& name : FolderNames(playOnLinux / "wineprefix")) {
+        if (home.Stopped()) {
+            break;
+        }
         const fs::path prefix = playOnLinux / "wineprefix" / name;
         if (IsFolder(prefix)) {
             found.push_back({"PlayOnLinux: " + name,

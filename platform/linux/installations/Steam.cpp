@@ -26,7 +26,8 @@ bool AllDigits(const std::string& text) {
 // either as "N" { "path" "..." } or, in older files, as "N" "...".
 std::vector<fs::path> Libraries(const fs::path& root, const Home& home) {
     std::vector<fs::path> libraries{root};
-    const auto text = ReadRecord(root / "steamapps" / "libraryfolders.vdf");
+    const auto text =
+        ReadOwnedFile(root / "steamapps" / "libraryfolders.vdf", limits::kSteamLibraries);
     const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
     const vdf::Block* folders = parsed ? parsed->Child("libraryfolders") : nullptr;
     if (folders == nullptr) {
@@ -58,7 +59,7 @@ std::optional<std::string> AppName(const std::vector<fs::path>& libraries, const
         if (!fs::exists(manifest, error)) {
             continue;
         }
-        const auto text = ReadRecord(manifest);
+        const auto text = ReadOwnedFile(manifest, limits::kSteamManifest);
         const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
         const vdf::Block* state = parsed ? parsed->Child("AppState") : nullptr;
         const std::string* name = state != nullptr ? state->Text("name") : nullptr;
@@ -70,7 +71,7 @@ std::optional<std::string> AppName(const std::vector<fs::path>& libraries, const
 // The Proton that last ran the prefix, from the folder of its fonts that config_info records
 // (<proton>/files/share/fonts/, or dist/ in older releases).
 std::optional<fs::path> ProtonOf(const fs::path& compatData) {
-    const auto text = ReadRecord(compatData / "config_info");
+    const auto text = ReadOwnedFile(compatData / "config_info", limits::kSmallText);
     if (!text) {
         return std::nullopt;
     }
@@ -106,12 +107,17 @@ Launcher SteamLauncher(const SteamRoot& root, const std::string& id) {
     return launcher;
 }
 
-void AddLibrary(const SteamRoot& root, const std::vector<fs::path>& libraries,
+void AddLibrary(const Home& home, const SteamRoot& root, const std::vector<fs::path>& libraries,
                 const fs::path& library, std::vector<Candidate>& found) {
     const fs::path compatdata = library / "steamapps" / "compatdata";
     for (const std::string& id : FolderNames(compatdata)) {
+        if (home.Stopped()) {
+            return;
+        }
         const fs::path compatData = compatdata / id;
-        if (!AllDigits(id) || !IsFolder(compatData / "pfx")) {
+        // Another account's folder in a library shared between accounts names its Proton, which
+        // would run as this user.
+        if (!AllDigits(id) || !OwnedFolder(compatData) || !IsFolder(compatData / "pfx")) {
             continue;
         }
         const std::optional<fs::path> proton = ProtonOf(compatData);
@@ -157,7 +163,7 @@ std::vector<Candidate> SteamPrefixes(const Home& home) {
         const std::vector<fs::path> libraries = Libraries(root.folder, home);
         for (const fs::path& library : libraries) {
             if (firstVisit(library / "steamapps")) {
-                AddLibrary(root, libraries, library, found);
+                AddLibrary(home, root, libraries, library, found);
             }
         }
     }

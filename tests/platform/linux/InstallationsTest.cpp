@@ -108,6 +108,29 @@ TEST_F(InstallationsTest, SystemWineIsWineThenWine64AndWineNamesAnother) {
                                                      " was not found.");
 }
 
+TEST_F(InstallationsTest, RelativePathEntriesAndRunnerNamesNeverRunTheGameFoldersFiles) {
+    const fs::path game = home.MakePrefix(Home() / ".wine");
+    const fs::path start = Home() / "start";
+    // What the same relative names find in the game's folder, where the runner starts.
+    for (const fs::path& folder : {start, game}) {
+        runners.Install(folder / "wine");
+        runners.Install(folder / "bin" / "wine");
+    }
+    const fs::path before = fs::current_path();
+    fs::current_path(start);
+    home.Set("PATH", "bin::");
+    auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartGame(found[0], "").reason,
+              "Wine is not installed: the program wine was not found.");
+    EXPECT_TRUE(runners.Starts().empty());
+
+    home.Set("WINE", "bin/wine");
+    found = FindInstallations(kKey);
+    EXPECT_EQ(StartedBy(found.at(0)).program, start / "bin" / "wine");
+    fs::current_path(before);
+}
+
 TEST_F(InstallationsTest, WinePrefixAloneIsSearchedAndMadeAbsolute) {
     home.MakePrefix(Home() / ".wine");
     home.MakePrefix(Home() / "my prefix", "2.0");
@@ -239,12 +262,17 @@ TEST_F(InstallationsTest, BottlesStartThroughBottlesCliWhenInstalledElseTheirRun
     found = FindInstallations(kKey);
     const Start viaCli = StartedBy(found[0]);
     EXPECT_EQ(viaCli.program.filename(), "bottles-cli");
-    ASSERT_EQ(viaCli.arguments.size(), 7u);
-    EXPECT_EQ(std::vector<std::string>(viaCli.arguments.begin(), viaCli.arguments.begin() + 4),
-              (std::vector<std::string>{"run", "-b", "Music \"Box\"", "-e"}));
-    EXPECT_TRUE(SameFile(viaCli.arguments[4], bottle / "drive_c/Games/TuneMora/Tunemora.exe"));
-    EXPECT_EQ(viaCli.arguments[5], "-a");
-    EXPECT_EQ(viaCli.arguments[6], "-OpenGL -debug");
+    ASSERT_EQ(viaCli.arguments.size(), 6u);
+    EXPECT_EQ(std::vector<std::string>(viaCli.arguments.begin(), viaCli.arguments.begin() + 3),
+              (std::vector<std::string>{"run", "--bottle=Music \"Box\"", "-e"}));
+    EXPECT_TRUE(SameFile(viaCli.arguments[3], bottle / "drive_c/Games/TuneMora/Tunemora.exe"));
+    EXPECT_EQ(viaCli.arguments[4], "-a");
+    EXPECT_EQ(viaCli.arguments[5], "-OpenGL -debug");
+
+    // A name that begins with "-" stays the bottle's name.
+    tmt::test::WriteFile(bottle / "bottle.yml", "Name: -Music\n");
+    found = FindInstallations(kKey);
+    EXPECT_EQ(StartedBy(found.at(0)).arguments.at(1), "--bottle=-Music");
 }
 
 TEST_F(InstallationsTest, FlatpakBottlesStartThroughTheFlatpaksCli) {
@@ -259,10 +287,10 @@ TEST_F(InstallationsTest, FlatpakBottlesStartThroughTheFlatpaksCli) {
     const auto found = FindInstallations(kKey);
     ASSERT_EQ(Sources(found), std::vector<std::string>{"Bottles (Flatpak): Games"});
     const Start start = StartedBy(found[0]);
-    ASSERT_GE(start.arguments.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 6),
+    ASSERT_GE(start.arguments.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 5),
               (std::vector<std::string>{"run", "--command=bottles-cli", "com.usebottles.bottles",
-                                        "run", "-b", "Games"}));
+                                        "run", "--bottle=Games"}));
 }
 
 TEST_F(InstallationsTest, HeroicGamesRunOnTheirWineOrProton) {
@@ -357,12 +385,17 @@ TEST_F(InstallationsTest, RegistryAndPathsFollowTheChosenInstallation) {
     EXPECT_EQ(registry.ReadString("InstallVer"), "1.0");
 }
 
-// Every file and folder below `root` with its kind, size, time and content.
+// Every file and folder below `root` with its kind, size, time and content; the search's own
+// cache aside.
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
     std::map<std::string, std::string> snapshot;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(root, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->path() == root / ".cache") {
+            it.disable_recursion_pending();
+            continue;
+        }
         struct stat info {};
         if (::lstat(it->path().c_str(), &info) != 0) {
             continue;
@@ -378,7 +411,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     return snapshot;
 }
 
-TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
+TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingElseIsWritten) {
     const fs::path steam = Home() / ".steam" / "steam";
     const fs::path compatdata = steam / "steamapps" / "compatdata";
     // Only this prefix is sound.
@@ -484,6 +517,22 @@ TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
     WriteFile(prefix.Path() / "system.reg",
               LargeRegistry(2 << 20, "[Software\\\\Wow6432Node\\\\TuneMora2] 1\n" + values));
     EXPECT_FALSE(tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey));
+}
+
+// Wine's server drops a byte that begins no UTF-8 sequence from a name it reads: with one, the
+// name is still the key, wherever its section stands in the file.
+TEST(PrefixRegistryTest, ASectionNameBeyondAsciiIsComparedAsWineComparesIt) {
+    tmt::test::TempDir prefix;
+    const std::string section = "[Software\\\\Wow6432Node\\\\Tune\x80Mora] 1\n"
+                                "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n";
+    for (const std::string& content :
+         {"WINE REGISTRY Version 2\n\n" + section + "\n[System\\\\Last] 1\n",
+          "WINE REGISTRY Version 2\n\n[System\\\\First] 1\n\n" + section}) {
+        WriteFile(prefix.Path() / "system.reg", content);
+        const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
+        ASSERT_TRUE(found) << content;
+        EXPECT_EQ(found->at("INSTALLDIR").text, "C:\\Games\\TuneMora");
+    }
 }
 
 } // namespace
