@@ -6,6 +6,7 @@
 #include "app/GameStart.h"
 #include "app/HandlerGuard.h"
 #include "app/InstallationDiscovery.h"
+#include "app/InstallationSearch.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
@@ -121,7 +122,25 @@ void TFormMain::FormCreate() {
     setWindowTitle(windowTitle() + u' ' + Q(version));
     InstallDir.clear();
     InstallVer.clear();
-    DiscoverInstallation();
+    StartSearch();
+}
+
+bool TFormMain::Searching() const {
+    return search_ != nullptr && search_->Running();
+}
+
+void TFormMain::StartSearch() {
+    // A home with hundreds of prefixes takes seconds to search; the window is there meanwhile,
+    // and the tools wait for the installation they work on.
+    ui->lDefaultDir->setText(QString::fromUtf8(tmt::kSearchingText));
+    for (QPushButton* button :
+         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
+        button->setEnabled(false);
+    }
+    setCursor(Qt::BusyCursor);
+    search_ = std::make_unique<InstallationSearch>(kInstallKey);
+    connect(search_.get(), &InstallationSearch::Finished, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::SearchEnded));
 }
 
 const tmt::platform::Installation*
@@ -132,12 +151,16 @@ TFormMain::ChooseFrom(const std::vector<tmt::platform::Installation>& found) {
     return found.empty() ? nullptr : &found.front();
 }
 
-void TFormMain::DiscoverInstallation() {
+void TFormMain::SearchEnded() {
+    unsetCursor();
+    ui->lDefaultDir->clear();
+    for (QPushButton* button :
+         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
+        button->setEnabled(true);
+    }
     // The game may be installed in more than one place; the one chosen here is the one every
     // tool works on, and the one whose runner starts the game.
-    const std::vector<tmt::platform::Installation> found =
-        tmt::platform::FindInstallations(kInstallKey);
-    const tmt::platform::Installation* chosen = ChooseFrom(found);
+    const tmt::platform::Installation* chosen = ChooseFrom(search_->Found());
     tmt::platform::UseInstallation(chosen);
     if (chosen != nullptr) {
         // A system with no prefixes (Windows itself) names only where the record was found.
