@@ -39,9 +39,12 @@ std::string LaunchParameters(const LaunchChoices& choices) {
     return parameters;
 }
 
-std::string LaunchConfirmation(const std::string& parameters) {
-    return parameters.empty() ? "TuneMora will run with default parametrs!"
-                              : "TuneMora will run with this parametrs:\n\r" + parameters;
+std::string LaunchConfirmation(const std::string& parameters, const std::string& lostReason) {
+    if (parameters.empty()) {
+        return "TuneMora will run with default parametrs!";
+    }
+    const std::string question = "TuneMora will run with this parametrs:\n\r" + parameters;
+    return lostReason.empty() ? question : question + "\n\r\n\r" + lostReason;
 }
 
 } // namespace tmt

@@ -28,7 +28,8 @@ struct LaunchChoices {
 // order (not the order on screen), then the ticked boxes. Empty when everything is the default.
 std::string LaunchParameters(const LaunchChoices& choices);
 
-// The question asked before the game starts with those parameters.
-std::string LaunchConfirmation(const std::string& parameters);
+// The question asked before the game starts with those parameters; `lostReason` says why they
+// would not reach the game (its manager takes none), empty when they do.
+std::string LaunchConfirmation(const std::string& parameters, const std::string& lostReason = {});
 
 } // namespace tmt

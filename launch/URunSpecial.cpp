@@ -7,6 +7,7 @@
 #include "app/UMain.h"
 #include "core/Error.h"
 #include "launch/LaunchParameters.h"
+#include "platform/Shell.h"
 #include "platform/qt/MessageBox.h"
 
 #include <QCheckBox>
@@ -77,7 +78,8 @@ std::vector<std::string> TFRunSpecial::CheckedSwitches() const {
 void TFRunSpecial::bRunClick() {
     const std::string parameters = tmt::LaunchParameters(Choices());
     if (MessageBox::Typed(this, MessageBox::Kind::Information,
-                          QString::fromStdString(tmt::LaunchConfirmation(parameters)),
+                          QString::fromStdString(tmt::LaunchConfirmation(
+                              parameters, tmt::platform::ParametersLostReason())),
                           MessageBox::Yes | MessageBox::No, MessageBox::Yes) != tmt::ui::mrYes) {
         return;
     }

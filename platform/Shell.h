@@ -16,4 +16,9 @@ struct StartResult {
 StartResult ShellOpen(std::string_view file, std::string_view parameters,
                       std::string_view directory);
 
+// Why parameters given to ShellOpen would not reach the game of the installation in use (its
+// manager starts it only by a way that takes none), as a sentence for the user; empty when they
+// reach it.
+std::string ParametersLostReason();
+
 } // namespace tmt::platform

@@ -1,5 +1,5 @@
-// Any bytes as libraryfolders.vdf or an app manifest: the reader never crashes, hangs or recurses
-// without bound, and what it reads can be walked.
+// Any bytes as libraryfolders.vdf or an app manifest, and as a binary shortcuts.vdf: the readers
+// never crash, hang or recurse without bound, and what they read can be walked.
 #include "platform/linux/installations/Vdf.h"
 
 #include <cstdint>
@@ -27,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto* folders = parsed->Child("libraryfolders")) {
             (void)folders->Text("0");
         }
+    }
+    if (const auto parsed = tmt::platform::vdf::ParseBinary(text)) {
+        (void)Walk(*parsed);
     }
     return 0;
 }

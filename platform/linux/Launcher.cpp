@@ -1,14 +1,10 @@
 #include "platform/linux/Launcher.h"
 
+#include "platform/linux/DetachedStart.h"
 #include "platform/linux/ProgramTrust.h"
-#include "platform/linux/UniqueFd.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,29 +55,6 @@ std::vector<std::string> SplitAtBlanks(std::string_view text) {
     }
     return pieces;
 }
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// A pipe whose write end closes on exec: the grandchild reports a failed exec through it, and the
-// parent learns of a successful one from the end of file.
-struct Pipe {
-    UniqueFd read;
-    UniqueFd write;
-    Pipe() {
-        int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) == 0) {
-            read.Reset(ends[0]);
-            write.Reset(ends[1]);
-        }
-    }
-};
 
 std::vector<std::string> SystemWinePrograms() {
     if (const char* wine = std::getenv("WINE"); wine != nullptr && *wine != '\0') {
@@ -163,8 +136,34 @@ Launcher Launcher::WineProgram(const std::filesystem::path& prefix,
     return launcher;
 }
 
+Launcher::Arguments Launcher::GameThenSwitches(std::vector<std::string> leading) {
+    return [leading = std::move(leading)](const std::string& executable,
+                                          const std::vector<std::string>& switches) {
+        std::vector<std::string> arguments = leading;
+        arguments.push_back(executable);
+        arguments.insert(arguments.end(), switches.begin(), switches.end());
+        return arguments;
+    };
+}
+
+Launcher::Arguments Launcher::SwitchesOnly(std::vector<std::string> leading) {
+    return [leading = std::move(leading)](const std::string&,
+                                          const std::vector<std::string>& switches) {
+        std::vector<std::string> arguments = leading;
+        arguments.insert(arguments.end(), switches.begin(), switches.end());
+        return arguments;
+    };
+}
+
+Launcher::Arguments Launcher::Fixed(std::vector<std::string> leading) {
+    return [leading = std::move(leading)](const std::string&, const std::vector<std::string>&) {
+        return leading;
+    };
+}
+
 StartResult Launcher::Start(const std::filesystem::path& executable, std::string_view switches,
-                            const std::filesystem::path& folder) const {
+                            const std::filesystem::path& folder,
+                            std::chrono::milliseconds settle) const {
     const std::optional<FoundProgram> program = FindProgram(programs);
     if (!program) {
         return {false, runnerName + " is not installed: the program " +
@@ -174,87 +173,10 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     if (!program->refusal.empty()) {
         return {false, runnerName + " is not started: " + program->refusal + "."};
     }
-
-    // Everything the child needs is prepared here: between fork and exec only async-signal-safe
-    // calls are allowed.
-    std::vector<std::string> arguments{program->path};
-    arguments.insert(arguments.end(), leadingArguments.begin(), leadingArguments.end());
-    std::vector<std::string> pieces = SplitAtBlanks(switches);
-    switch (gameArguments) {
-    case GameArguments::ProgramThenSwitches:
-        arguments.push_back(executable.string());
-        arguments.insert(arguments.end(), pieces.begin(), pieces.end());
-        break;
-    case GameArguments::SwitchesOnly:
-        arguments.insert(arguments.end(), pieces.begin(), pieces.end());
-        break;
-    case GameArguments::BottlesOptions: {
-        arguments.insert(arguments.end(), {"-e", executable.string()});
-        std::string joined;
-        for (const std::string& piece : pieces) {
-            joined += (joined.empty() ? "" : " ") + piece;
-        }
-        if (!joined.empty()) {
-            arguments.insert(arguments.end(), {"-a", joined});
-        }
-        break;
-    }
-    }
-    std::vector<char*> argv = Pointers(arguments);
-    std::vector<std::string> environmentEntries = EnvironmentWith(environment);
-    std::vector<char*> envp = Pointers(environmentEntries);
-    const std::string workingFolder = folder.string();
-    const std::string programName = std::filesystem::path(program->path).filename().string();
-
-    Pipe report;
-    if (!report.read.IsOpen()) {
-        return {false, std::strerror(errno)};
-    }
-    const pid_t child = ::fork();
-    if (child < 0) {
-        return {false, std::strerror(errno)};
-    }
-    if (child == 0) {
-        // The middle child only starts the game and leaves, so the game is nobody's child here
-        // and leaves no zombie behind.
-        ::setsid();
-        const pid_t game = ::fork();
-        if (game == 0) {
-            // A failed change of folder is reported as a positive number, a failed exec as a
-            // negative one.
-            int failure = 0;
-            if (::chdir(workingFolder.c_str()) != 0) {
-                failure = errno;
-            } else {
-                ::execve(argv[0], argv.data(), envp.data());
-                failure = -errno;
-            }
-            [[maybe_unused]] const ssize_t written =
-                ::write(report.write.Get(), &failure, sizeof failure);
-            ::_exit(127);
-        }
-        ::_exit(game < 0 ? 1 : 0);
-    }
-    report.write.Reset();
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return {false, "The game could not be started."};
-    }
-    int failure = 0;
-    ssize_t got = 0;
-    while ((got = ::read(report.read.Get(), &failure, sizeof failure)) < 0 && errno == EINTR) {
-    }
-    if (got == static_cast<ssize_t>(sizeof failure)) {
-        if (failure > 0) {
-            return {false, "The working folder " + workingFolder +
-                               " cannot be entered: " + std::strerror(failure) + "."};
-        }
-        return {false,
-                programName + " cannot be started: " + std::string(std::strerror(-failure)) + "."};
-    }
-    return {true, ""};
+    std::vector<std::string> command{program->path};
+    const std::vector<std::string> tail = arguments(executable.string(), SplitAtBlanks(switches));
+    command.insert(command.end(), tail.begin(), tail.end());
+    return StartDetached(command, EnvironmentWith(environment), folder.string(), settle);
 }
 
 } // namespace tmt::platform

@@ -3,7 +3,9 @@
 #include "platform/Installations.h"
 #include "platform/Shell.h"
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -15,25 +17,31 @@ namespace tmt::platform {
 // manager that keeps it, so that the prefix is never opened by a Wine of another version.
 class Launcher {
 public:
-    // Where the game's path and the switches go on the runner's command line.
-    enum class GameArguments {
-        ProgramThenSwitches, // wine <exe> <switches>, proton run <exe> <switches>
-        SwitchesOnly,        // steam -applaunch <id> <switches>: the manager knows the program
-        BottlesOptions,      // bottles-cli run ... -e <exe> -a "<switches>"
-    };
+    // The runner's arguments for the game's program (native) and its switches.
+    using Arguments = std::function<std::vector<std::string>(
+        const std::string& executable, const std::vector<std::string>& switches)>;
 
     std::filesystem::path prefix; // absolute
 
     // The runner: the first of these that exists (see FindProgram).
     std::vector<std::string> programs;
     std::string runnerName; // for the user: "Wine", "Steam", "Proton", ...
-    std::vector<std::string> leadingArguments;
-    GameArguments gameArguments = GameArguments::ProgramThenSwitches;
+    Arguments arguments = GameThenSwitches();
     std::vector<std::pair<std::string, std::string>> environment; // set for the runner
+    // Why the switches cannot reach the game through this runner, as a sentence for the user;
+    // empty when they do.
+    std::string switchesLost;
 
     // The prefix's own wine program (the first that exists), to ask a running Wine server of the
     // prefix; empty when the manager's records name none.
     std::vector<std::string> winePrograms;
+
+    // `leading`, the game's program, then its switches: wine <exe> <switches>.
+    static Arguments GameThenSwitches(std::vector<std::string> leading = {});
+    // `leading`, then the switches: the manager knows the program (steam -applaunch <id>).
+    static Arguments SwitchesOnly(std::vector<std::string> leading);
+    // `leading` alone: the manager takes no switches on this way in.
+    static Arguments Fixed(std::vector<std::string> leading);
 
     // Plain Wine on `prefix`: $WINE when set, else wine on PATH, else wine64.
     static Launcher SystemWine(const std::filesystem::path& prefix);
@@ -43,9 +51,11 @@ public:
                                 const std::filesystem::path& wine);
 
     // Starts `executable` (native) with `switches` as its command tail and `folder` as working
-    // folder, detached; never waits for the game.
+    // folder, detached. Never waits for the game, only for a runner that ends within `settle`
+    // (as one does that refuses its arguments), whose failure is then reported.
     StartResult Start(const std::filesystem::path& executable, std::string_view switches,
-                      const std::filesystem::path& folder) const;
+                      const std::filesystem::path& folder,
+                      std::chrono::milliseconds settle = std::chrono::seconds(2)) const;
 };
 
 // The first of `candidates` that is an executable file, as an absolute path; a name without "/" is

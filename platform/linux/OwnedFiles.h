@@ -22,9 +22,8 @@ std::optional<struct stat> OwnedFolder(const std::filesystem::path& path);
 // it is missing, of another kind (a FIFO or a device is never opened), another account's, larger,
 // or unreadable; the search's debug log says which.
 std::optional<std::string> ReadOwnedFile(const std::filesystem::path& path, std::size_t limit);
-// The same for `name` in the open folder `folder`, named `shown` in the log.
-std::optional<std::string> ReadOwnedFileAt(int folder, const char* name,
-                                           const std::filesystem::path& shown, std::size_t limit);
+// The first `bytes` bytes of such a file, whatever its size.
+std::optional<std::string> ReadOwnedFileHead(const std::filesystem::path& path, std::size_t bytes);
 
 // The size caps of the records, each well above the largest real one (measured or taken from the
 // managers' own files), so that a file that is no record of theirs costs little.
@@ -32,18 +31,24 @@ namespace limits {
 // Bottles' bottle.yml: 2.2 KB for a bottle with one program and ten dependencies; every program
 // added costs about 400 bytes. YAML is the slowest of the formats read (about 0.5 ms per KB).
 inline constexpr std::size_t kBottle = 64 << 10;
-// A Lutris game's .yml: a few hundred bytes.
-inline constexpr std::size_t kLutrisGame = 64 << 10;
+// Lutris' game .yml (a few hundred bytes to 1.5 KB), system.yml and runners/wine.yml.
+inline constexpr std::size_t kLutrisConfig = 64 << 10;
 // One of Heroic's GamesConfig/*.json: about 1.5 KB of settings per game.
 inline constexpr std::size_t kHeroicGame = 64 << 10;
 // Heroic's sideload_apps/library.json: about 700 bytes per game added by hand, so 4 MiB holds
 // several thousand.
 inline constexpr std::size_t kHeroicLibrary = 4 << 20;
+// Heroic's store_cache/*_library.json: 1.3 KB per owned game with a short description, a few KB
+// with a long one; 16 MiB holds the largest libraries of owned games.
+inline constexpr std::size_t kHeroicStore = 16 << 20;
 // Steam's libraryfolders.vdf: about 30 bytes per installed app and library.
 inline constexpr std::size_t kSteamLibraries = 1 << 20;
 // An appmanifest_<id>.acf: 1 to 3 KB.
 inline constexpr std::size_t kSteamManifest = 64 << 10;
-// Proton's config_info and PlayOnLinux's playonlinux.cfg: a few lines.
+// A Steam user's config/shortcuts.vdf: about 600 bytes per non-Steam game.
+inline constexpr std::size_t kSteamShortcuts = 1 << 20;
+// Proton's config_info (fifteen lines), PlayOnLinux's playonlinux.cfg and its shortcuts, and
+// Bottles' placeholder.yml: a few lines.
 inline constexpr std::size_t kSmallText = 16 << 10;
 // Debian's Wine names its server folder in the prefix's "wineserver": "wine-XXXXXX".
 inline constexpr std::size_t kServerName = 256;

@@ -21,4 +21,9 @@ StartResult ShellOpen(std::string_view file, std::string_view parameters,
     return CurrentLauncher().Start(executable, parameters, folder);
 }
 
+std::string ParametersLostReason() {
+    const Launcher* chosen = ChosenLauncher();
+    return chosen != nullptr ? chosen->switchesLost : std::string();
+}
+
 } // namespace tmt::platform

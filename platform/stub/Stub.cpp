@@ -121,6 +121,10 @@ StartResult ShellOpen(std::string_view, std::string_view, std::string_view) {
     return {false, "This system cannot start programs."};
 }
 
+std::string ParametersLostReason() {
+    return {};
+}
+
 std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view) {
     return std::nullopt;
 }

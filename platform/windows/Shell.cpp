@@ -49,4 +49,9 @@ StartResult ShellOpen(std::string_view file, std::string_view parameters,
     return {false, Reason(result)};
 }
 
+std::string ParametersLostReason() {
+    // The shell hands the parameters to the game itself.
+    return {};
+}
+
 } // namespace tmt::platform

@@ -9,6 +9,7 @@
 #include "platform/qt/PlainToolTip.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
+#include "tests/support/ManagerRecords.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WaitForSearch.h"
 #include "tests/support/linux/StartedPrograms.h"
@@ -41,10 +42,11 @@ protected:
         const fs::path steam = Home() / ".steam" / "steam";
         steamGame =
             home.MakePrefix(steam / "steamapps/compatdata/1000/pfx", "2.0", "Games/TuneMora Steam");
-        tmt::test::WriteAppManifest(steam, "1000", "TuneMora");
+        tmt::test::WriteAppManifest(steam / "steamapps", "1000", "TuneMora");
         bottleGame = home.MakePrefix(Home() / ".local/share/bottles/bottles/Music", "3.0");
-        tmt::test::WriteFile(Home() / ".local/share/bottles/bottles/Music/bottle.yml",
-                             "Name: Music\n");
+        tmt::test::InstallRecord(
+            "bottles/bottle.yml", Home() / ".local/share/bottles/bottles/Music/bottle.yml",
+            {{"NAME", "Music"}, {"RUNNER", "sys-wine-9.0"}, {"FOLDER", "Music"}});
         for (const char* runner : {"wine", "steam", "bottles-cli"}) {
             runners.AddToPath(runner);
         }

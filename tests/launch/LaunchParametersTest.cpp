@@ -28,6 +28,14 @@ TEST(LaunchParametersTest, DefaultsGiveNoParametersAndTheDefaultQuestion) {
               "TuneMora will run with this parametrs:\n\r -debug");
 }
 
+TEST(LaunchParametersTest, TheQuestionSaysWhenTheManagerPassesNoSwitches) {
+    const std::string lost = "Steam starts a non-Steam game with its own options only.";
+    EXPECT_EQ(tmt::LaunchConfirmation(" -debug", lost),
+              "TuneMora will run with this parametrs:\n\r -debug\n\r\n\r" + lost);
+    EXPECT_EQ(tmt::LaunchConfirmation("", lost), "TuneMora will run with default parametrs!")
+        << "nothing is lost without switches";
+}
+
 TEST(LaunchParametersTest, WorkedExampleGivesTenSwitchesInTheGroupsOrder) {
     const LaunchChoices choices{
         {1, "OpenGL"},

@@ -1,5 +1,7 @@
 #include "tests/support/FakeHome.h"
 
+#include "tests/support/ManagerRecords.h"
+
 #include <cstdlib>
 
 namespace tmt::test {
@@ -62,27 +64,23 @@ fs::path FakeHome::MakePrefix(const fs::path& prefix, const std::string& version
     return game;
 }
 
-void WriteLibraryFolders(const fs::path& steam, const std::vector<fs::path>& libraries) {
-    std::string text = "\"libraryfolders\"\n{\n";
-    for (std::size_t i = 0; i < libraries.size(); ++i) {
-        text += "\t\"" + std::to_string(i) + "\"\n\t{\n\t\t\"path\"\t\t\"" + libraries[i].string() +
-                "\"\n\t\t\"label\"\t\t\"\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"228980\"\t\t\"0\"\n\t\t}\n"
-                "\t}\n";
-    }
-    WriteFile(steam / "steamapps" / "libraryfolders.vdf", text + "}\n");
+void WriteLibraryFolders(const fs::path& steamApps, const fs::path& steam,
+                         const fs::path& library) {
+    InstallRecord("steam/libraryfolders.vdf", steamApps / "libraryfolders.vdf",
+                  {{"STEAM", steam.string()}, {"LIBRARY", library.string()}, {"APPID", "1000"}});
 }
 
-void WriteAppManifest(const fs::path& library, const std::string& id, const std::string& name) {
-    WriteFile(library / "steamapps" / ("appmanifest_" + id + ".acf"),
-              "\"AppState\"\n{\n\t\"appid\"\t\t\"" + id +
-                  "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"" + name +
-                  "\"\n\t\"StateFlags\"\t\t\"4\"\n\t\"installdir\"\t\t\"TuneMora\"\n}\n");
+void WriteAppManifest(const fs::path& steamApps, const std::string& id, const std::string& name) {
+    InstallRecord("steam/appmanifest.acf", steamApps / ("appmanifest_" + id + ".acf"),
+                  {{"APPID", id},
+                   {"NAME", name},
+                   {"STEAM", steamApps.parent_path().string()},
+                   {"DEPOT", id + "1"}});
 }
 
-void WriteConfigInfo(const fs::path& compatData, const fs::path& proton) {
-    const fs::path files = proton.parent_path() / "files";
-    WriteFile(compatData / "config_info", "8.0-104\n" + (files / "share" / "fonts").string() +
-                                              "/\n" + (files / "lib").string() + "/\n");
+void WriteConfigInfo(const fs::path& compatData, const fs::path& proton, const fs::path& steam) {
+    InstallRecord("steam/config_info", compatData / "config_info",
+                  {{"PROTON", proton.parent_path().string()}, {"STEAM", steam.string()}});
 }
 
 } // namespace tmt::test

@@ -41,13 +41,16 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Steam's records for a library: libraryfolders.vdf listing `libraries` (the Steam folder's own
-// first), an appmanifest naming app `id` `name` (none when empty), and its prefix's config_info
-// naming the Proton in `proton` (none when empty).
-void WriteLibraryFolders(const std::filesystem::path& steam,
-                         const std::vector<std::filesystem::path>& libraries);
-void WriteAppManifest(const std::filesystem::path& library, const std::string& id,
+// Steam's records as the Steam client and Proton write them (tests/managers/steam/): the
+// libraries' list in `steamApps` naming the Steam folder and one more library; app `id`'s
+// manifest in a library's `steamApps` folder (the name as it stands in the file, escapes and
+// all); and the compatdata folder's config_info of the Proton whose script is `proton`, started
+// by the Steam client in `steam`.
+void WriteLibraryFolders(const std::filesystem::path& steamApps, const std::filesystem::path& steam,
+                         const std::filesystem::path& library);
+void WriteAppManifest(const std::filesystem::path& steamApps, const std::string& id,
                       const std::string& name);
-void WriteConfigInfo(const std::filesystem::path& compatData, const std::filesystem::path& proton);
+void WriteConfigInfo(const std::filesystem::path& compatData, const std::filesystem::path& proton,
+                     const std::filesystem::path& steam);
 
 } // namespace tmt::test

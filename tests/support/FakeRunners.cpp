@@ -11,23 +11,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kRecordedVariables[] = {
-    "WINEPREFIX", "STEAM_COMPAT_DATA_PATH", "STEAM_COMPAT_CLIENT_INSTALL_PATH", "WINESERVERSOCKET"};
-
 // Each start writes its record to a file of its own, renamed into place when complete, so that a
 // reader never sees half a record. The name leads with the nanosecond clock (19 digits until
 // 2286), so that names sort in the order of the starts; process ids wrap and differ in length.
-// Fields are NUL-separated: the program, the folder, each variable as NAME=value (or NAME alone
-// when unset), then the arguments.
-std::string Script(const fs::path& records, const std::optional<fs::path>& answer) {
+// Fields are NUL-separated: the program, the folder, the number of arguments, the arguments, then
+// the whole environment as NAME=value.
+std::string Script(const fs::path& records, const std::optional<fs::path>& answer,
+                   const std::optional<FakeRunners::Refusal>& refusal) {
     std::string script = "#!/bin/sh\nrecord=\"" + records.string() +
-                         "/$(/usr/bin/date +%s%N).$$\"\n{\nprintf '%s\\0' \"$0\" \"$PWD\"\n";
-    for (const char* name : kRecordedVariables) {
-        script += std::string("if [ -n \"${") + name + "+x}\" ]; then printf '%s\\0' \"" + name +
-                  "=$" + name + "\"; else printf '%s\\0' " + name + "; fi\n";
-    }
-    script += "for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done\n} > "
-              "\"$record.part\"\n/usr/bin/mv \"$record.part\" \"$record.rec\"\n";
+                         "/$(/usr/bin/date +%s%N).$$\"\n{\nprintf '%s\\0' \"$0\" \"$PWD\" \"$#\"\n"
+                         "for argument in \"$@\"; do printf '%s\\0' \"$argument\"; done\n"
+                         "/usr/bin/env -0\n} > \"$record.part\"\n"
+                         "/usr/bin/mv \"$record.part\" \"$record.rec\"\n";
     if (answer) {
         script += "if [ \"$1\" = reg ] && [ \"$2\" = export ]; then\n"
                   "  file=$(printf '%s' \"$4\" | /usr/bin/sed -e 's/^[A-Za-z]://' -e "
@@ -35,7 +30,20 @@ std::string Script(const fs::path& records, const std::optional<fs::path>& answe
                   "  { printf '\\377\\376'; /usr/bin/iconv -f UTF-8 -t UTF-16LE \"" +
                   answer->string() + "\"; } > \"$file\"\nfi\n";
     }
+    if (refusal) {
+        static int messages = 0;
+        const fs::path message = records.parent_path() / ("refusal-" + std::to_string(++messages));
+        WriteFile(message, refusal->message);
+        script += "/usr/bin/cat \"" + message.string() + "\" >&2\nexit " +
+                  std::to_string(refusal->status) + "\n";
+    }
     return script;
+}
+
+// Any account may run it; only its owner may change it, or no runner would be trusted.
+void MakeRunnable(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
 }
 
 } // namespace
@@ -58,6 +66,15 @@ void FakeRunners::AddToPath(const std::string& name) {
     Install(folder_.Path() / "bin" / name);
 }
 
+void FakeRunners::AddRefusingToPath(const std::string& name, const Refusal& refusal) {
+    InstallRefusing(folder_.Path() / "bin" / name, refusal);
+}
+
+void FakeRunners::InstallRefusing(const fs::path& path, const Refusal& refusal) {
+    WriteFile(path, Script(folder_.Path() / "starts", std::nullopt, refusal));
+    MakeRunnable(path);
+}
+
 void FakeRunners::Install(const fs::path& path, const std::optional<std::string>& regExport) {
     std::optional<fs::path> answer;
     if (regExport) {
@@ -65,9 +82,8 @@ void FakeRunners::Install(const fs::path& path, const std::optional<std::string>
         answer = folder_.Path() / ("answer-" + std::to_string(++answers) + ".reg");
         WriteFile(*answer, *regExport);
     }
-    WriteFile(path, Script(folder_.Path() / "starts", answer));
-    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    WriteFile(path, Script(folder_.Path() / "starts", answer, std::nullopt));
+    MakeRunnable(path);
 }
 
 std::vector<FakeRunners::Start> FakeRunners::Starts() const {
@@ -87,14 +103,15 @@ std::vector<FakeRunners::Start> FakeRunners::Starts() const {
         start.program = field;
         std::getline(fields, field, '\0');
         start.workingDirectory = field;
-        for (std::size_t i = 0; i < std::size(kRecordedVariables); ++i) {
-            std::getline(fields, field, '\0');
+        std::getline(fields, field, '\0');
+        const int count = std::stoi(field);
+        for (int i = 0; i < count && std::getline(fields, field, '\0'); ++i) {
+            start.arguments.push_back(field);
+        }
+        while (std::getline(fields, field, '\0')) {
             if (const std::size_t equals = field.find('='); equals != std::string::npos) {
                 start.environment[field.substr(0, equals)] = field.substr(equals + 1);
             }
-        }
-        while (std::getline(fields, field, '\0')) {
-            start.arguments.push_back(field);
         }
         starts.push_back(std::move(start));
     }

@@ -31,13 +31,14 @@ Launcher RunnerWine(const BottlesData& data, const fs::path& bottle, const std::
 std::optional<Launcher> BottlesCli(const BottlesData& data, const Home& home,
                                    const std::string& bottleName) {
     Launcher launcher;
+    std::vector<std::string> leading;
     if (data.flatpak) {
         if (!FindProgram({"flatpak"}) || !home.FlatpakInstalled(kFlatpakBottles)) {
             return std::nullopt;
         }
         launcher.programs = {"flatpak"};
         launcher.runnerName = "Flatpak";
-        launcher.leadingArguments = {"run", "--command=bottles-cli", kFlatpakBottles};
+        leading = {"run", "--command=bottles-cli", kFlatpakBottles};
     } else {
         if (!FindProgram({"bottles-cli"})) {
             return std::nullopt;
@@ -47,10 +48,34 @@ std::optional<Launcher> BottlesCli(const BottlesData& data, const Home& home,
     }
     // The attached form: bottles-cli reads its options with argparse, which takes a separate value
     // that begins with "-" for the next option and reports the bottle as missing.
-    launcher.leadingArguments.insert(launcher.leadingArguments.end(),
-                                     {"run", "--bottle=" + bottleName});
-    launcher.gameArguments = Launcher::GameArguments::BottlesOptions;
+    leading.insert(leading.end(), {"run", "--bottle=" + bottleName, "-e"});
+    // bottles-cli takes the switches as its own positional arguments after "--" since Bottles
+    // 2022.12.14 (bottles/frontend/cli/cli.py, run_parser "args"); up to 2022.11.14 it took them
+    // as "-a", which later releases refuse as an unrecognized argument.
+    launcher.arguments = [leading](const std::string& executable,
+                                   const std::vector<std::string>& switches) {
+        std::vector<std::string> arguments = leading;
+        arguments.push_back(executable);
+        if (!switches.empty()) {
+            arguments.push_back("--");
+            arguments.insert(arguments.end(), switches.begin(), switches.end());
+        }
+        return arguments;
+    };
     return launcher;
+}
+
+// Where a bottle is: its folder below Bottles' own, or, for a bottle on a path of the user's
+// choice, the Path that the folder's placeholder.yml names (Bottles since 2022.4.28;
+// bottles/backend/managers/manager.py, check_bottles). A placeholder without a Path is no bottle.
+std::optional<fs::path> BottleFolder(const fs::path& folder, const Home& home) {
+    const auto text = ReadOwnedFile(folder / "placeholder.yml", limits::kSmallText);
+    if (!text) {
+        return folder;
+    }
+    const auto placeholder = ParseYaml(*text);
+    const auto path = placeholder ? ScalarAt(*placeholder, "Path") : std::nullopt;
+    return path && !path->empty() ? RecordedPath(*path, home) : std::nullopt;
 }
 
 } // namespace
@@ -67,7 +92,11 @@ std::vector<Candidate> BottlesPrefixes(const Home& home) {
             if (home.Stopped()) {
                 return found;
             }
-            const fs::path bottle = bottles / folderName;
+            const std::optional<fs::path> located = BottleFolder(bottles / folderName, home);
+            if (!located) {
+                continue;
+            }
+            const fs::path& bottle = *located;
             const auto text = ReadOwnedFile(bottle / "bottle.yml", limits::kBottle);
             const auto record = text ? ParseYaml(*text) : std::nullopt;
             if (!record || !record->IsDefined() || !record->IsMap()) {

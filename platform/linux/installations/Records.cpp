@@ -66,20 +66,9 @@ std::optional<fs::path> RecordedPath(const std::string& text, const Home& home) 
     return fs::path(text);
 }
 
-Launcher ProtonLauncher(const fs::path& proton, const fs::path& compatData,
-                        const fs::path& steamRoot) {
-    Launcher launcher;
-    launcher.prefix = compatData / "pfx";
-    launcher.programs = {proton.string()};
-    launcher.runnerName = "Proton";
-    launcher.leadingArguments = {"run"};
-    launcher.environment = {{"STEAM_COMPAT_DATA_PATH", compatData.string()},
-                            {"STEAM_COMPAT_CLIENT_INSTALL_PATH", steamRoot.string()}};
-    // Proton keeps its Wine in files/ (older releases: dist/) beside the script.
+std::vector<std::string> ProtonWine(const fs::path& proton) {
     const fs::path base = proton.parent_path();
-    launcher.winePrograms = {(base / "files" / "bin" / "wine").string(),
-                             (base / "dist" / "bin" / "wine").string()};
-    return launcher;
+    return {(base / "files" / "bin" / "wine").string(), (base / "dist" / "bin" / "wine").string()};
 }
 
 } // namespace tmt::platform::installations

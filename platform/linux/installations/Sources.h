@@ -46,9 +46,8 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 bool IsFolder(const std::filesystem::path& path);
 // A path from a manager's record: "~/" stands for the home folder; only absolute paths count.
 std::optional<std::filesystem::path> RecordedPath(const std::string& text, const Home& home);
-// Proton started as Steam starts it: `proton run` with the compatibility data folder.
-Launcher ProtonLauncher(const std::filesystem::path& proton,
-                        const std::filesystem::path& compatData,
-                        const std::filesystem::path& steamRoot);
+// The wine programs of the Proton whose script is `proton`: in files/ beside it, or in dist/ in
+// older releases.
+std::vector<std::string> ProtonWine(const std::filesystem::path& proton);
 
 } // namespace tmt::platform::installations

@@ -30,4 +30,11 @@ struct Entry {
 // close, a key without value, nesting deeper than a file of Steam's ever goes) gives nothing.
 std::optional<Block> Parse(std::string_view text);
 
+// Reads the binary form Steam keeps its non-Steam shortcuts in (userdata/<user>/config/
+// shortcuts.vdf): a type byte, the key up to a NUL, then the value, a block ending at 0x08. Texts
+// stay texts; 32- and 64-bit numbers become their decimal text, signed as stored. Bytes after the
+// outermost block are ignored, as Steam leaves some at times; anything else malformed gives
+// nothing.
+std::optional<Block> ParseBinary(std::string_view bytes);
+
 } // namespace tmt::platform::vdf

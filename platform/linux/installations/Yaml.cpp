@@ -40,4 +40,27 @@ YAML::Node MapAt(const YAML::Node& map, const char* key) {
     return YAML::Node(YAML::NodeType::Undefined);
 }
 
+std::vector<std::pair<std::string, std::string>> TextsAt(const YAML::Node& map, const char* key) {
+    std::vector<std::pair<std::string, std::string>> texts;
+    try {
+        const YAML::Node entries = MapAt(map, key);
+        if (!entries.IsDefined()) {
+            return texts;
+        }
+        for (const auto& entry : entries) {
+            if (!entry.first.IsScalar()) {
+                continue;
+            }
+            if (entry.second.IsScalar()) {
+                texts.emplace_back(entry.first.Scalar(), entry.second.Scalar());
+            } else if (entry.second.IsNull()) {
+                texts.emplace_back(entry.first.Scalar(), "");
+            }
+        }
+    } catch (const YAML::Exception&) {
+        texts.clear();
+    }
+    return texts;
+}
+
 } // namespace tmt::platform::installations

@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tmt::platform::installations {
 
@@ -14,5 +16,8 @@ std::optional<YAML::Node> ParseYaml(const std::string& text);
 std::optional<std::string> ScalarAt(const YAML::Node& map, const char* key);
 // The mapping under `key`; an undefined node for any other shape.
 YAML::Node MapAt(const YAML::Node& map, const char* key);
+// The entries of the mapping under `key` whose keys and values are texts, in file order; a value
+// left empty ("DLL: ") counts as empty text.
+std::vector<std::pair<std::string, std::string>> TextsAt(const YAML::Node& map, const char* key);
 
 } // namespace tmt::platform::installations

@@ -49,7 +49,7 @@ TEST_F(DiscoveryRunTest, TheDebugLogSaysWhereItLookedAndWhy) {
     const fs::path empty = Home() / ".PlayOnLinux" / "wineprefix" / "Empty";
     home.MakeEmptyPrefix(empty);
     const fs::path large = Home() / ".config/lutris/games/large-1.yml";
-    WriteFile(large, std::string(tmt::platform::limits::kLutrisGame + 1, '#'));
+    WriteFile(large, std::string(tmt::platform::limits::kLutrisConfig + 1, '#'));
     const fs::path fifo = Home() / ".local/share/bottles/bottles/Fifo/bottle.yml";
     fs::create_directories(fifo.parent_path());
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -59,8 +59,8 @@ TEST_F(DiscoveryRunTest, TheDebugLogSaysWhereItLookedAndWhy) {
     EXPECT_TRUE(Says(run, empty, "skipped: no installation key (PlayOnLinux: Empty)")) << run.err;
     EXPECT_TRUE(
         Says(run, large,
-             "skipped: too large (" + std::to_string(tmt::platform::limits::kLutrisGame + 1) +
-                 " bytes, at most " + std::to_string(tmt::platform::limits::kLutrisGame) + ")"))
+             "skipped: too large (" + std::to_string(tmt::platform::limits::kLutrisConfig + 1) +
+                 " bytes, at most " + std::to_string(tmt::platform::limits::kLutrisConfig) + ")"))
         << run.err;
     EXPECT_TRUE(Says(run, fifo, "skipped: not a regular file")) << run.err;
     EXPECT_EQ(Search(false).err, "") << "quiet without TMT_DEBUG_DISCOVERY=1";
@@ -95,6 +95,21 @@ TEST_F(DiscoveryRunTest, ARegistryWithoutTheKeyIsNotReadAgainUntilItChanges) {
     fs::last_write_time(fresh, fs::file_time_type::clock::now() + std::chrono::hours(1));
     Search();
     EXPECT_FALSE(Says(Search(), fresh, known));
+}
+
+TEST_F(DiscoveryRunTest, ProtonsRecordIsReadUpToItsCap) {
+    const fs::path steam = Home() / ".steam" / "steam";
+    const fs::path compatData = steam / "steamapps" / "compatdata" / "3000000001";
+    home.MakeEmptyPrefix(compatData / "pfx");
+    const std::size_t cap = tmt::platform::limits::kSmallText;
+    for (const std::size_t size : {cap, cap + 1}) {
+        SCOPED_TRACE(size);
+        tmt::test::WriteConfigInfo(compatData, steam / "steamapps/common/Proton 9.0/proton", steam);
+        std::string text = tmt::test::ReadFile(compatData / "config_info") + "\n";
+        text.resize(size, '#');
+        WriteFile(compatData / "config_info", text);
+        EXPECT_EQ(Says(Search(), compatData / "config_info", "skipped: too large"), size > cap);
+    }
 }
 
 // How often the search opened each file, from strace's record of its openat calls.

@@ -98,29 +98,31 @@ TEST_F(OwnershipTest, AnotherAccountsPrefixesAndRecordsAreSkipped) {
 TEST_F(OwnershipTest, ASharedSteamLibraryGivesOnlyTheUsersOwnPrefixes) {
     const fs::path steam = Home() / ".steam" / "steam";
     const fs::path shared = home.Path() / "Games Disk" / "SteamLibrary";
-    tmt::test::WriteLibraryFolders(steam, {steam, shared});
+    tmt::test::WriteLibraryFolders(steam / "steamapps", steam, shared);
     const fs::path compatdata = shared / "steamapps" / "compatdata";
     home.MakePrefix(compatdata / "3000000001" / "pfx");
     home.MakePrefix(compatdata / "3000000002" / "pfx");
     const fs::path theirProton = shared / "steamapps" / "common" / "Theirs" / "proton";
-    const fs::path myProton = steam / "steamapps" / "common" / "Proton 8.0" / "proton";
-    tmt::test::WriteConfigInfo(compatdata / "3000000001", theirProton);
-    tmt::test::WriteConfigInfo(compatdata / "3000000002", myProton);
-    runners.Install(theirProton);
-    runners.Install(myProton);
-    GiveHome({compatdata / "3000000001", theirProton.parent_path()});
+    tmt::test::WriteConfigInfo(compatdata / "3000000001", theirProton, steam);
+    runners.AddToPath("steam");
+    GiveHome({compatdata / "3000000001"});
     // Games disks are shared as /tmp is: everyone may add, only the owner may remove.
     for (fs::path folder = compatdata; folder != Home(); folder = folder.parent_path()) {
         ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
         fs::permissions(folder, fs::perms::all | fs::perms::sticky_bit);
     }
 
-    const AccountRun run = Search({"start", "Steam: Non-Steam game 3000000002", "-debug"});
+    const AccountRun run = Search({"start", "Steam: Non-Steam game 3000000002", ""});
     ASSERT_EQ(Sources(run), std::vector<std::string>{"Steam: Non-Steam game 3000000002"});
+    EXPECT_NE(run.err.find((compatdata / "3000000001").string() +
+                           ": skipped: not owned by you (owner " + std::to_string(kStranger.uid) +
+                           ")"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.out.find("started"), std::string::npos) << run.out << run.err;
     const auto starts = runners.WaitForStarts(1);
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].program, myProton);
+    EXPECT_EQ(starts[0].program.filename(), "steam");
 }
 
 TEST_F(OwnershipTest, ARunnerThatAnotherAccountOwnsOrMayChangeNeverRuns) {
@@ -212,12 +214,12 @@ TEST_F(OwnershipTest, AServerFolderOfAnotherAccountOrAServerThatTakesNoOneHoldsN
 TEST_F(OwnershipTest, AnotherAccountsPrefixIsNeverAskedThroughTheirWine) {
     const fs::path steam = Home() / ".steam" / "steam";
     const fs::path shared = Home() / "Games Disk" / "SteamLibrary";
-    tmt::test::WriteLibraryFolders(steam, {steam, shared});
+    tmt::test::WriteLibraryFolders(steam / "steamapps", steam, shared);
     const fs::path compatData = shared / "steamapps" / "compatdata" / "1000";
     home.MakeEmptyPrefix(compatData / "pfx");
-    tmt::test::WriteAppManifest(shared, "1000", "Their Game");
+    tmt::test::WriteAppManifest(shared / "steamapps", "1000", "Their Game");
     const fs::path proton = shared / "steamapps" / "common" / "Theirs" / "proton";
-    tmt::test::WriteConfigInfo(compatData, proton);
+    tmt::test::WriteConfigInfo(compatData, proton, steam);
     runners.Install(proton.parent_path() / "files" / "bin" / "wine");
     const std::string theirFolder = "wine-theirs-" + Home().filename().string();
     WriteFile(compatData / "pfx" / "wineserver", theirFolder);

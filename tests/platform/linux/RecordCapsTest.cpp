@@ -77,7 +77,7 @@ TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
          {"Bottles: Music"},
          {}},
         {"a Lutris game",
-         limits::kLutrisGame,
+         limits::kLutrisConfig,
          [this](const fs::path& h, std::size_t size) {
              home.MakePrefix(h / "Games/lutris");
              WriteFile(h / ".config/lutris/games/tunemora-1.yml",
@@ -111,11 +111,11 @@ TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
          limits::kSteamLibraries,
          [this](const fs::path& h, std::size_t size) {
              const fs::path steam = h / ".steam/steam";
-             tmt::test::WriteLibraryFolders(steam, {steam, h / "Library"});
+             tmt::test::WriteLibraryFolders(steam / "steamapps", steam, h / "Library");
              const fs::path vdf = steam / "steamapps/libraryfolders.vdf";
              WriteFile(vdf, Padded(tmt::test::ReadFile(vdf), "//", size));
              home.MakePrefix(h / "Library/steamapps/compatdata/1000/pfx");
-             tmt::test::WriteAppManifest(h / "Library", "1000", "TuneMora");
+             tmt::test::WriteAppManifest(h / "Library/steamapps", "1000", "TuneMora");
          },
          {"Steam: TuneMora"},
          {}},
@@ -124,7 +124,7 @@ TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
          [this](const fs::path& h, std::size_t size) {
              const fs::path steam = h / ".steam/steam";
              home.MakePrefix(steam / "steamapps/compatdata/1000/pfx");
-             tmt::test::WriteAppManifest(steam, "1000", "TuneMora");
+             tmt::test::WriteAppManifest(steam / "steamapps", "1000", "TuneMora");
              const fs::path acf = steam / "steamapps/appmanifest_1000.acf";
              WriteFile(acf, Padded(tmt::test::ReadFile(acf), "//", size));
          },
@@ -142,24 +142,10 @@ TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
     }
 }
 
-TEST_F(RecordCapsTest, RunnerRecordsAreReadUpToTheirCap) {
-    const fs::path shortcut = home.Path() / ".steam/steam/steamapps/compatdata/3000000001";
-    home.MakePrefix(shortcut / "pfx");
-    const fs::path proton = home.Path() / "Proton" / "proton";
+TEST_F(RecordCapsTest, PlayOnLinuxsSettingsAreReadUpToTheirCap) {
     const fs::path pol = home.Path() / ".PlayOnLinux";
-    const fs::path polWine = pol / "wine/linux-amd64/7.0/bin/wine";
-    for (const std::size_t size : {limits::kSmallText, limits::kSmallText + 1}) {
-        SCOPED_TRACE(size);
-        tmt::test::WriteConfigInfo(shortcut, proton);
-        WriteFile(shortcut / "config_info",
-                  Padded(tmt::test::ReadFile(shortcut / "config_info"), "#", size));
-        EXPECT_EQ(StartFailure(), "Proton is not installed: the program " +
-                                      (size <= limits::kSmallText ? proton.string() : "proton") +
-                                      " was not found.");
-    }
-    fs::remove_all(home.Path() / ".steam");
     home.MakePrefix(pol / "wineprefix" / "TuneMora");
-    runners.Install(polWine);
+    runners.Install(pol / "wine/linux-amd64/7.0/bin/wine");
     for (const std::size_t size : {limits::kSmallText, limits::kSmallText + 1}) {
         SCOPED_TRACE(size);
         WriteFile(pol / "wineprefix/TuneMora/playonlinux.cfg",

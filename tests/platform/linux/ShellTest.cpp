@@ -1,4 +1,5 @@
 #include "platform/Shell.h"
+#include "platform/linux/Launcher.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/TestPrefix.h"
 
@@ -75,6 +76,27 @@ TEST_F(ShellTest, FailedStartsSayWhy) {
     ::setenv("PATH", saved.c_str(), 1);
     EXPECT_FALSE(noWine.started);
     EXPECT_EQ(noWine.reason, "Wine is not installed: the program wine was not found.");
+}
+
+TEST_F(ShellTest, ARunnerThatEndsAtOnceWithAFailureIsReportedWithItsLastLine) {
+    tmt::test::FakeRunners wine;
+    wine.AddRefusingToPath("wine", {3, "warning: something\nwine: cannot find the game\n\n"});
+    const auto result = ShellOpen("\"C:\\Program Files\\Tune Mora\\Tunemora.exe\"", "",
+                                  "\"C:\\Program Files\\Tune Mora\"");
+    EXPECT_FALSE(result.started);
+    EXPECT_EQ(result.reason,
+              "wine ended at once with exit status 3, saying: wine: cannot find the game");
+    EXPECT_EQ(wine.Starts().size(), 1u);
+    EXPECT_EQ(Zombies(), 0);
+}
+
+TEST_F(ShellTest, ARunnerStillRunningWhenTheWatchEndsCountsAsStarted) {
+    tmt::platform::Launcher sleeper = tmt::platform::Launcher::SystemWine(prefix.Root());
+    sleeper.programs = {"/usr/bin/sleep"};
+    sleeper.arguments = tmt::platform::Launcher::Fixed({"3"});
+    const auto result = sleeper.Start(game / "Tunemora.exe", "", game, 0ms);
+    EXPECT_TRUE(result.started) << result.reason;
+    EXPECT_EQ(Zombies(), 0);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "platform/linux/installations/Vdf.h"
 
+#include "tests/support/ManagerRecords.h"
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +82,34 @@ TEST(VdfTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
     }
     allowed += std::string(32, '}');
     EXPECT_TRUE(vdf::Parse(allowed));
+}
+
+TEST(VdfTest, ReadsSteamsBinaryShortcuts) {
+    const tmt::test::TempDir folder;
+    const auto file = tmt::test::InstallRecord(
+        "steam/shortcuts.vdf", folder.Path() / "shortcuts.vdf", {{"PFX", "/home/player/pfx"}});
+    const auto parsed = vdf::ParseBinary(tmt::test::ReadFile(file));
+    ASSERT_TRUE(parsed);
+    const vdf::Block* shortcuts = parsed->Child("shortcuts");
+    ASSERT_NE(shortcuts, nullptr);
+    ASSERT_EQ(shortcuts->entries.size(), 2u);
+    const auto& first = std::get<vdf::Block>(shortcuts->entries[0].value);
+    EXPECT_EQ(*first.Text("appid"), "-1171510507") << "signed, as stored";
+    EXPECT_EQ(*first.Text("appname"), "TuneMora");
+    EXPECT_EQ(*first.Text("Exe"), "\"/home/player/pfx/drive_c/Games/TuneMora/Tunemora.exe\"");
+    EXPECT_EQ(*first.Text("LastPlayTime"), "1718306531");
+    EXPECT_NE(first.Child("tags"), nullptr);
+
+    // Cut anywhere inside, the file is refused; what follows the outermost block is ignored.
+    const std::string bytes = tmt::test::ReadFile(file);
+    for (std::size_t length = 1; length + 1 < bytes.size(); length += 7) {
+        EXPECT_FALSE(vdf::ParseBinary(bytes.substr(0, length)) &&
+                     vdf::ParseBinary(bytes.substr(0, length))->Child("shortcuts") != nullptr)
+            << length;
+    }
+    EXPECT_TRUE(vdf::ParseBinary(bytes + "left over"));
+    EXPECT_FALSE(vdf::ParseBinary(std::string("\x05wide\0", 6))) << "a type Steam never writes";
+    EXPECT_FALSE(vdf::ParseBinary(std::string(100000, '\0'))) << "nesting without end";
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/linux/Launcher.h"
+
+#include <yaml-cpp/yaml.h>
+
+#include <filesystem>
+
+namespace tmt::platform::installations {
+
+// One Lutris: its configuration folder (games/, runners/, system.yml) and its data folder
+// (runners/wine/, runtime/), and whether it is the Flatpak, whose programs run in its sandbox.
+struct LutrisFolders {
+    std::filesystem::path config;
+    std::filesystem::path data;
+    bool flatpak = false;
+};
+
+// The levels below a game's own record that its options fall back to, as Lutris cascades them
+// (lutris/config.py): system.yml and the Wine runner's runners/wine.yml.
+struct LutrisLevels {
+    YAML::Node system;
+    YAML::Node runner;
+};
+
+// The start Lutris 0.5.22's Wine runner makes for the game of `record` in `prefix`
+// (lutris/runners/wine.py, play, get_env, finish_env): the Wine of the game's version, or umu-run
+// with PROTONPATH for a Proton version and for Lutris's default "ge-proton"; the game's arguments
+// before the switches; the game's environment, architecture and debug output.
+Launcher LutrisLauncher(const LutrisFolders& folders, const LutrisLevels& levels,
+                        const YAML::Node& record, const std::filesystem::path& prefix);
+
+} // namespace tmt::platform::installations
