@@ -251,7 +251,7 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingElseIsWritten) {
               std::string(100000, '[') + "1");
     fs::create_directories(Home() / ".local/share/bottles/bottles/Fifo");
     ASSERT_EQ(::mkfifo((Home() / ".local/share/bottles/bottles/Fifo/bottle.yml").c_str(), 0600), 0);
-    // Registries that are missing, empty, a FIFO or a gigabyte of nothing.
+    // Registries that are missing, empty, a FIFO or a gigabyte of nothing (past the cap).
     home.MakeEmptyPrefix(compatdata / "2001" / "pfx");
     fs::remove(compatdata / "2001" / "pfx" / "system.reg");
     home.MakeEmptyPrefix(compatdata / "2002" / "pfx");
@@ -261,6 +261,16 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingElseIsWritten) {
     ASSERT_EQ(::mkfifo((compatdata / "2003" / "pfx" / "system.reg").c_str(), 0600), 0);
     home.MakeEmptyPrefix(compatdata / "2004" / "pfx");
     fs::resize_file(compatdata / "2004" / "pfx" / "system.reg", 1ull << 30);
+    // A device where records and registries should be, and a FIFO as the registry of a Lutris
+    // game, whose start reads the registry's head for the prefix's architecture.
+    home.MakeEmptyPrefix(compatdata / "2006" / "pfx");
+    fs::remove(compatdata / "2006" / "pfx" / "system.reg");
+    fs::create_symlink("/dev/zero", compatdata / "2006" / "pfx" / "system.reg");
+    fs::create_symlink("/dev/zero", Home() / ".config/heroic/GamesConfig/zero.json");
+    home.MakeEmptyPrefix(Home() / "Games" / "fifo");
+    fs::remove(Home() / "Games" / "fifo" / "system.reg");
+    ASSERT_EQ(::mkfifo((Home() / "Games" / "fifo" / "system.reg").c_str(), 0600), 0);
+    WriteFile(Home() / ".config/lutris/games/fifo-5.yml", "game:\n  prefix: ~/Games/fifo\n");
     // Folders that loop through links, point nowhere or cannot be read.
     fs::create_directory_symlink(".", compatdata / "2005");
     fs::create_directory_symlink("loop-b", Home() / "loop-a");
