@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -77,10 +79,41 @@ bool Forward(int from, Report& tail) {
     return got == 0;
 }
 
+// Closes every descriptor of the tool's but the standard error and the two pipes: the supervisor
+// lives as long as the game, and must not keep the tool's display connection, files or the pipe
+// of whoever reads the tool's output open after the tool has ended.
+void CloseAllBut(int first, int second) {
+    const auto closeRange = [](unsigned from, unsigned to) {
+        if (::syscall(SYS_close_range, from, to, 0) == 0) {
+            return;
+        }
+        // Kernels before 5.9 lack close_range: every descriptor below the limit, one by one.
+        rlimit limit{};
+        const rlim_t open = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < 65536
+                                ? limit.rlim_cur
+                                : 65536;
+        for (unsigned fd = from; fd <= to && fd < open; ++fd) {
+            ::close(static_cast<int>(fd));
+        }
+    };
+    int keep[] = {STDERR_FILENO, first, second};
+    std::sort(std::begin(keep), std::end(keep));
+    unsigned from = 0;
+    for (const int fd : keep) {
+        const auto kept = static_cast<unsigned>(fd);
+        if (kept > from) {
+            closeRange(from, kept - 1);
+        }
+        from = std::max(from, kept + 1);
+    }
+    closeRange(from, ~0u);
+}
+
 // Runs in the session leader's child, which the runner belongs to: watches the runner until it
 // ends or `settle` passes, reports which, and keeps passing its standard error on until nobody
 // writes to it any more.
 [[noreturn]] void Supervise(pid_t runner, int errors, int report, long long settle) {
+    CloseAllBut(errors, report);
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, nullptr);

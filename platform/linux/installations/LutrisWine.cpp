@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
-#include <sstream>
+#include <string_view>
 #include <tuple>
 
 namespace tmt::platform::installations {
@@ -79,16 +79,17 @@ public:
     Settings Environment() const {
         Settings merged;
         for (const YAML::Node* level : {&levels_.system, &levels_.runner, &record_}) {
-            for (auto& [name, value] : TextsAt(MapAt(*level, "system"), "env")) {
-                if (name.empty()) {
+            for (auto& variable : TextsAt(MapAt(*level, "system"), "env")) {
+                if (variable.first.empty()) {
                     continue;
                 }
-                auto known = std::find_if(merged.begin(), merged.end(),
-                                          [&](const auto& entry) { return entry.first == name; });
+                auto known = std::find_if(merged.begin(), merged.end(), [&](const auto& entry) {
+                    return entry.first == variable.first;
+                });
                 if (known != merged.end()) {
-                    known->second = value;
+                    known->second = variable.second;
                 } else {
-                    merged.emplace_back(name, value);
+                    merged.push_back(std::move(variable));
                 }
             }
         }
@@ -208,18 +209,21 @@ Runner Resolve(const LutrisFolders& folders, const Options& options, const std::
 
 // The prefix's architecture from the head of its system.reg ("#arch=win64"), as
 // wine.detect_prefix_arch reads its first five lines.
+// Only the head of the file is read, and only from a regular file of the user's: a FIFO or a
+// device in its place must not hold the search.
 std::optional<std::string> PrefixArch(const fs::path& prefix) {
-    // Only the head is read, and never from a FIFO or a device in the registry's place.
-    const auto head = ReadOwnedFileHead(prefix / "system.reg", 4096);
-    std::istringstream registry(head.value_or(""));
-    std::string line;
-    for (int count = 0; count < 5 && std::getline(registry, line); ++count) {
-        if (line.find("win64") != std::string::npos) {
+    const std::string head = ReadOwnedFileHead(prefix / "system.reg", 4096).value_or("");
+    std::size_t at = 0;
+    for (int count = 0; count < 5 && at < head.size(); ++count) {
+        const std::size_t end = std::min(head.find('\n', at), head.size());
+        const std::string_view line(head.data() + at, end - at);
+        if (line.find("win64") != std::string_view::npos) {
             return "win64";
         }
-        if (line.find("win32") != std::string::npos) {
+        if (line.find("win32") != std::string_view::npos) {
             return "win32";
         }
+        at = end + 1;
     }
     return std::nullopt;
 }

@@ -4,7 +4,10 @@
 #include "tests/support/TestPrefix.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -92,11 +95,22 @@ TEST_F(ShellTest, ARunnerThatEndsAtOnceWithAFailureIsReportedWithItsLastLine) {
 
 TEST_F(ShellTest, ARunnerStillRunningWhenTheWatchEndsCountsAsStarted) {
     tmt::platform::Launcher sleeper = tmt::platform::Launcher::SystemWine(prefix.Root());
-    sleeper.programs = {"/usr/bin/sleep"};
-    sleeper.arguments = tmt::platform::Launcher::Fixed({"3"});
+    // Its output goes nowhere, so that nobody waits for it to end.
+    sleeper.programs = {"/bin/sh"};
+    sleeper.arguments =
+        tmt::platform::Launcher::Fixed({"-c", "exec >/dev/null 2>&1; exec /usr/bin/sleep 3"});
+    // A descriptor of the tool's that the game does not inherit: nobody may hold it once the
+    // tool lets go, however long the game runs.
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
     const auto result = sleeper.Start(game / "Tunemora.exe", "", game, 0ms);
+    ::close(ends[1]);
     EXPECT_TRUE(result.started) << result.reason;
     EXPECT_EQ(Zombies(), 0);
+    pollfd readEnd{ends[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&readEnd, 1, 0), 1);
+    EXPECT_NE(readEnd.revents & POLLHUP, 0) << "the pipe's write end is still open somewhere";
+    ::close(ends[0]);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/platform/linux/managers/ManagerTest.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace {
@@ -126,6 +128,24 @@ TEST_F(LutrisStartTest, TheGamesOptionsReachTheGame) {
     EXPECT_EQ(start.environment.at("WINEARCH"), "win64");
     EXPECT_EQ(start.environment.at("WINEESYNC"), "1");
     EXPECT_EQ(start.environment.at("WINEFSYNC"), "1");
+}
+
+TEST_F(LutrisStartTest, AnArchitectureIsReadFromTheRegistrysHeadAndAFifoHoldsNothing) {
+    const fs::path wine = Runners() / "wine" / "lutris-7.2" / "bin" / "wine";
+    runners.Install(wine);
+    InstallRecord("lutris/wine.yml", Config() / "runners" / "wine.yml",
+                  {{"VERSION", "lutris-7.2"}});
+    const fs::path prefix = AddGame();
+    tmt::test::WriteFile(prefix / "system.reg",
+                         "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+                         "#arch=win32\n\n[Software\\\\TuneMora] 1\n"
+                         "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n");
+    auto found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartedBy(found[0]).environment.at("WINEARCH"), "win32");
+    fs::remove(prefix / "system.reg");
+    ASSERT_EQ(::mkfifo((prefix / "system.reg").c_str(), 0600), 0);
+    EXPECT_TRUE(Find().empty());
 }
 
 TEST_F(LutrisStartTest, LutrisKeepsItsConfigurationInItsDataFolderWhenConfigHasNone) {
