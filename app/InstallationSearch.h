@@ -19,14 +19,15 @@ public:
     ~InstallationSearch() override;
 
     bool Running() const { return running_; }
-    // What the search found; valid once Finished() came.
-    const std::vector<tmt::platform::Installation>& Found() const { return found_; }
+    // What the search found, once Finished() came; raises the error that ended the search.
+    const std::vector<tmt::platform::Installation>& Found() const;
 
 signals:
     void Finished();
 
 private:
     std::vector<tmt::platform::Installation> found_;
+    std::string failure_;
     bool running_ = true;
     std::jthread thread_;
 };

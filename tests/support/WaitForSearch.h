@@ -2,16 +2,16 @@
 
 #include "app/UMain.h"
 
-#include <QCoreApplication>
+#include <QTest>
+#include <gtest/gtest.h>
 
 namespace tmt::test {
 
 // Lets the main window's search for installations end and its result be taken, as the event
-// loop of the program does.
+// loop of the program does. The guard only bounds a search that never ends.
 inline void WaitForSearch(const TFormMain& form) {
-    while (form.Searching()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Searching(); }, 60000))
+        << "the search did not end";
 }
 
 } // namespace tmt::test
