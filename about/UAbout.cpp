@@ -54,6 +54,9 @@ TFormAbout::TFormAbout(QWidget* parent)
     // The author's text wraps, so the window's height follows its width.
     const int width = std::max(sizeHint().width(), minimumWidth());
     setFixedSize(width, hasHeightForWidth() ? heightForWidth(width) : sizeHint().height());
+    // The frame of a window of fixed size, given only now: its size comes from the lines above,
+    // not from its layout, as it does for the other windows with this frame.
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     Place();
 }
 

@@ -14,6 +14,8 @@ inline constexpr char kNonDefaultVersion[] = "Non default installation. Cannot r
 inline constexpr char kSearchingText[] = "Searching for TuneMora\xE2\x80\xA6";
 inline constexpr char kNoInstallationReason[] =
     "Wrong or none directory in registry. Please reinstall TuneMora!";
+// Shown instead when the game is installed in several places and the user took none of them.
+inline constexpr char kNoInstallationChosen[] = "No installation chosen.";
 
 // Which folder the tools work on, decided once when the main window is created.
 struct InstallationFolder {

@@ -1,7 +1,7 @@
 #include "app/ToolDialog.h"
 
 #include "app/ModalResult.h"
-#include "platform/qt/WindowPosition.h"
+#include "app/ScreenFit.h"
 
 ToolDialog::ToolDialog(QWidget* owner, Qt::WindowFlags frame) : QDialog(owner, frame) {}
 
@@ -9,7 +9,6 @@ void ToolDialog::reject() {
     done(tmt::ui::mrCancel);
 }
 
-void ToolDialog::Place() {
-    adjustSize();
-    tmt::ui::CentreOnScreen(*this);
+void ToolDialog::Place(QWidget* staysInView) {
+    tmt::ui::FitOnScreen(*this, staysInView);
 }

@@ -34,6 +34,7 @@ protected:
     }
 
     // The last step of the window's creation: it takes its size at once and stands in the middle
-    // of the screen, where it stays when it is shown.
-    void Place();
+    // of the screen, where it stays when it is shown. Where the screen is too small for it, its
+    // controls scroll, all but `staysInView`.
+    void Place(QWidget* staysInView = nullptr);
 };

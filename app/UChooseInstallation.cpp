@@ -2,15 +2,40 @@
 #include "ui_UChooseInstallation.h"
 
 #include "app/HandlerGuard.h"
+#include "game/GameLayout.h"
 #include "platform/qt/PlainToolTip.h"
 
 #include <QHeaderView>
 #include <QTreeWidgetItem>
 
+#include <filesystem>
+#include <optional>
+
 namespace {
+
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// The tool keeps no record of its own of what was used last; the game writes its config.ini
+// whenever it runs, so the newest one tells where the player played last.
+std::optional<std::size_t> PlayedLast(const std::vector<tmt::platform::Installation>& found) {
+    std::optional<std::size_t> newest;
+    std::filesystem::file_time_type newestTime;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (found[i].installDir.empty()) {
+            continue;
+        }
+        const auto written =
+            tmt::platform::LastWriteTime(found[i], found[i].installDir + tmt::game::kSettingsFile);
+        if (written && (!newest || *written > newestTime)) {
+            newest = i;
+            newestTime = *written;
+        }
+    }
+    return newest;
+}
+
 } // namespace
 
 TFChooseInstallation::TFChooseInstallation(QWidget* owner,
@@ -26,8 +51,14 @@ TFChooseInstallation::TFChooseInstallation(QWidget* owner,
     for (int column = 0; column < ui->lvInstallations->columnCount(); ++column) {
         ui->lvInstallations->resizeColumnToContents(column);
     }
-    if (QTreeWidgetItem* first = ui->lvInstallations->topLevelItem(0)) {
-        ui->lvInstallations->setCurrentItem(first);
+    const std::optional<std::size_t> playedLast = PlayedLast(found);
+    if (playedLast) {
+        ui->lPrompt->setText(ui->lPrompt->text() + QStringLiteral("\n") +
+                             QString::fromUtf8(kPlayedLastReason));
+    }
+    if (QTreeWidgetItem* preselected =
+            ui->lvInstallations->topLevelItem(static_cast<int>(playedLast.value_or(0)))) {
+        ui->lvInstallations->setCurrentItem(preselected);
     }
     ui->lvInstallations->setFocus();
     lvInstallationsSelectionChange();

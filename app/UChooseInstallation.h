@@ -11,8 +11,13 @@ namespace Ui {
 class TFChooseInstallation;
 }
 
+// Why the chooser selects the row it selects, when an installation's game has run at all.
+inline constexpr char kPlayedLastReason[] =
+    "The selected one was played last: its config.ini was written most recently.";
+
 // Asks which installation to work on when the game is installed in more than one place: one row
 // each, with where it was found, the folder and version it records, and the folder that holds it.
+// The installation whose game ran last is selected first.
 class TFChooseInstallation : public ToolDialog {
     Q_OBJECT
 

@@ -7,6 +7,7 @@
 #include "app/HandlerGuard.h"
 #include "app/InstallationDiscovery.h"
 #include "app/InstallationSearch.h"
+#include "app/ScreenFit.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
 #include "launch/URunSpecial.h"
@@ -20,7 +21,6 @@
 #include "platform/qt/JpegPixmap.h"
 #include "platform/qt/MessageBox.h"
 #include "platform/qt/PlainToolTip.h"
-#include "platform/qt/WindowPosition.h"
 #include "profiles/UProfileManager.h"
 #include "settings/UConfigure.h"
 
@@ -59,8 +59,9 @@ QPixmap Banner() {
 } // namespace
 
 TFormMain::TFormMain(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TFormMain>()) {
     ui->setupUi(this);
     ui->Image1->setPixmap(Banner());
@@ -70,7 +71,7 @@ TFormMain::TFormMain(QWidget* parent)
     tmt::ui::Guarded(this, [this] { FormCreate(); });
     EqualToolButtons();
     setFixedSize(sizeHint());
-    tmt::ui::CentreOnScreen(*this);
+    tmt::ui::FitOnScreen(*this);
 }
 
 TFormMain::~TFormMain() {
@@ -160,7 +161,8 @@ void TFormMain::SearchEnded() {
     }
     // The game may be installed in more than one place; the one chosen here is the one every
     // tool works on, and the one whose runner starts the game.
-    const tmt::platform::Installation* chosen = ChooseFrom(search_->Found());
+    const std::vector<tmt::platform::Installation>& found = search_->Found();
+    const tmt::platform::Installation* chosen = ChooseFrom(found);
     tmt::platform::UseInstallation(chosen);
     if (chosen != nullptr) {
         // A system with no prefixes (Windows itself) names only where the record was found.
@@ -190,6 +192,11 @@ void TFormMain::SearchEnded() {
         ui->lDefaultDir->setText(Q(InstallDir));
         break;
     case tmt::InstallationFolder::Source::Missing:
+        // Several installations and none taken: nothing is missing, the user chose not to choose.
+        if (found.size() > 1 && chosen == nullptr) {
+            DisableApp(tmt::kNoInstallationChosen);
+            break;
+        }
         tmt::ui::MessageBox::Typed(this, tmt::ui::MessageBox::Kind::Error,
                                    Q(tmt::MissingFolderMessage(InstallDir)),
                                    tmt::ui::MessageBox::Ok, tmt::ui::MessageBox::Ok);

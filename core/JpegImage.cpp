@@ -127,6 +127,16 @@ public:
         return Guarded([&] { return ReadRows(pixels); });
     }
 
+    // The picture's own size once the header was read, and whether the decoding stopped at the
+    // limit of what it may hold rather than at something unreadable.
+    JpegRefusal Refusal() const {
+        const bool outOfRoom = errors_.base.msg_code == JERR_NO_BACKING_STORE ||
+                               errors_.base.msg_code == JERR_OUT_OF_MEMORY;
+        return {tooLarge_ || outOfRoom, static_cast<int>(info_.image_width),
+                static_cast<int>(info_.image_height)};
+    }
+    void MarkTooLarge() { tooLarge_ = true; }
+
 private:
     template <typename Body> bool Guarded(const Body& body) {
         if (setjmp(errors_.jump) != 0) {
@@ -163,6 +173,7 @@ private:
         const std::uint64_t pixelBytes =
             static_cast<std::uint64_t>(info_.output_width) * info_.output_height * kBytesPerPixel;
         if (pixelBytes > kMaxDecodedBytes) {
+            tooLarge_ = true;
             return false;
         }
         // The rest is the library's: a whole-picture buffer beyond it fails the decoding (there is
@@ -199,12 +210,20 @@ private:
     jpeg_decompress_struct info_{};
     ErrorManager errors_{};
     jpeg_progress_mgr progress_{};
+    bool tooLarge_ = false;
 };
 
-std::optional<RgbImage> Decode(const Source& source, int fitWidth, int fitHeight) {
+std::optional<RgbImage> Decode(const Source& source, int fitWidth, int fitHeight,
+                               JpegRefusal* refusal) {
     Decompressor decompressor;
-    if (!decompressor.Start(source, fitWidth, fitHeight)) {
+    const auto refuse = [&]() -> std::optional<RgbImage> {
+        if (refusal != nullptr) {
+            *refusal = decompressor.Refusal();
+        }
         return std::nullopt;
+    };
+    if (!decompressor.Start(source, fitWidth, fitHeight)) {
+        return refuse();
     }
     RgbImage image{decompressor.Width(), decompressor.Height(), {}};
     try {
@@ -213,26 +232,28 @@ std::optional<RgbImage> Decode(const Source& source, int fitWidth, int fitHeight
         image.pixels.reserve(static_cast<std::size_t>(image.width) *
                              static_cast<std::size_t>(image.height) * 3);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        decompressor.MarkTooLarge();
+        return refuse();
     }
     if (!decompressor.ReadPixels(image.pixels)) {
-        return std::nullopt;
+        return refuse();
     }
     return image;
 }
 
 } // namespace
 
-std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth,
-                                   int fitHeight) {
-    return Decode(Source{bytes}, fitWidth, fitHeight);
+std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth, int fitHeight,
+                                   JpegRefusal* refusal) {
+    return Decode(Source{bytes}, fitWidth, fitHeight, refusal);
 }
 
-std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth, int fitHeight) {
+std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth, int fitHeight,
+                                       JpegRefusal* refusal) {
     if (file == nullptr) {
         return std::nullopt;
     }
-    return Decode(Source{{}, file}, fitWidth, fitHeight);
+    return Decode(Source{{}, file}, fitWidth, fitHeight, refusal);
 }
 
 } // namespace tmt

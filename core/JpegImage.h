@@ -15,6 +15,15 @@ struct RgbImage {
     std::vector<std::uint8_t> pixels;
 };
 
+// Why a picture decoded to nothing: tooLarge for a picture that is readable but whose decoding
+// would hold more than the limit below (its size then as its header gives it); otherwise it is not
+// a readable JPEG.
+struct JpegRefusal {
+    bool tooLarge = false;
+    int width = 0;
+    int height = 0;
+};
+
 // Decodes a JPEG (grayscale, YCbCr, RGB, CMYK or YCCK; baseline or progressive) through libjpeg.
 //
 // With a fit box (both sides above 0) the picture is decoded at the smallest DCT scale N/8
@@ -27,12 +36,14 @@ struct RgbImage {
 // missing), more than 100 scans, or more than 600 MB held by the decoding (the pixels at the
 // output scale and libjpeg's whole-picture buffers; a progressive 100-megapixel photo at its own
 // size needs about that). The limit is on what the decoding holds, not on the header's size: a
-// larger picture loads when it is scaled down enough on decoding.
+// larger picture loads when it is scaled down enough on decoding. `refusal`, when given, learns why
+// nothing came.
 std::optional<RgbImage> DecodeJpeg(std::span<const std::uint8_t> bytes, int fitWidth = 0,
-                                   int fitHeight = 0);
+                                   int fitHeight = 0, JpegRefusal* refusal = nullptr);
 
 // The same for a file open for reading, read as it is decoded rather than loaded whole; the caller
 // closes it. No file, or one that cannot be read, also gives nothing.
-std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth = 0, int fitHeight = 0);
+std::optional<RgbImage> DecodeJpegFile(std::FILE* file, int fitWidth = 0, int fitHeight = 0,
+                                       JpegRefusal* refusal = nullptr);
 
 } // namespace tmt

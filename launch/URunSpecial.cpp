@@ -42,7 +42,8 @@ tmt::RadioChoice ChoiceOf(const tmt::ui::RadioGroup& group) {
 
 TFRunSpecial::TFRunSpecial(QWidget* owner)
     : ToolDialog(owner, kFixedFrame), ui(Build<Ui::TFRunSpecial>()) {
-    Place();
+    // Taller than many a screen: its choices scroll above the Run and Cancel buttons there.
+    Place(ui->GroupBox4);
     tmt::ui::OnClick(ui->bRun, this, &TFRunSpecial::bRunClick);
     tmt::ui::OnClick(ui->bCancel, this, &TFRunSpecial::bCancelClick);
 }

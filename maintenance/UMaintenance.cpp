@@ -4,6 +4,7 @@
 #include "app/ApplicationMessages.h"
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
+#include "app/RunningGame.h"
 #include "app/UMain.h"
 #include "maintenance/TemporaryData.h"
 #include "platform/FileSystem.h"
@@ -21,6 +22,10 @@ TFMaintenance::TFMaintenance(QWidget* owner)
 TFMaintenance::~TFMaintenance() = default;
 
 void TFMaintenance::bClearClick() {
+    const tmt::ClearChoice choice{ui->CheckBox1->isChecked(), ui->CheckBox2->isChecked()};
+    if ((choice.temp || choice.coversCache) && !tmt::ui::MayChangeWhileGameRuns(this)) {
+        return;
+    }
     const tmt::ClearFunctions platform{
         [](const std::string& folder) { return tmt::platform::DirectoryExists(folder); },
         [](const std::string& folder) { FormMain->CleanupDir(folder); },
@@ -29,8 +34,7 @@ void TFMaintenance::bClearClick() {
         [](const std::string& file) { tmt::platform::DeleteFile(file); },
     };
     const bool closes = tmt::ClearTemporaryData(
-        FormMain->InstallDir, {ui->CheckBox1->isChecked(), ui->CheckBox2->isChecked()}, platform,
-        [this](const std::string& message) {
+        FormMain->InstallDir, choice, platform, [this](const std::string& message) {
             tmt::ui::ShowMessage(this, QString::fromStdString(message));
         });
     if (closes) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -31,5 +33,10 @@ std::vector<Installation> FindInstallations(std::string_view keyPath,
 // Makes `installation` the one that the registry, the paths of the game and the game's start work
 // on; nullptr goes back to the platform's default place, where no installation was chosen.
 void UseInstallation(const Installation* installation);
+
+// When the file `path` (in the game's form, as `installation` sees it) was last written; nothing
+// when no file is there (a folder of that name is none). The installation in use stays as it is.
+std::optional<std::filesystem::file_time_type> LastWriteTime(const Installation& installation,
+                                                             std::string_view path);
 
 } // namespace tmt::platform

@@ -92,10 +92,14 @@ bool WriteProfileString(std::string_view section, std::string_view key,
     return false;
 }
 
-std::vector<char32_t> UnstorableInProfileFile(std::string_view text, std::string_view file) {
-    const std::string* bytes = ReadBytes(file);
-    return bytes != nullptr ? IniText(*bytes, AnsiCodePage()).Unstorable(text)
-                            : std::vector<char32_t>{};
+std::optional<std::vector<char32_t>> UnstorableInProfileFile(std::string_view text,
+                                                             std::string_view file) {
+    ReadResult read = ReadResult::Failed;
+    const std::string* bytes = ReadBytes(file, &read);
+    if (bytes != nullptr) {
+        return IniText(*bytes, AnsiCodePage()).Unstorable(text);
+    }
+    return read == ReadResult::Missing ? std::optional(std::vector<char32_t>{}) : std::nullopt;
 }
 
 std::optional<std::vector<char32_t>> PrepareProfileFile(const std::vector<std::string_view>& texts,

@@ -37,8 +37,9 @@ bool WriteProfileString(std::string_view section, std::string_view key,
                         std::optional<std::string_view> value, std::string_view file);
 
 // The characters of `text` that the file as it is cannot hold, each once, in order; none for a
-// missing file.
-std::vector<char32_t> UnstorableInProfileFile(std::string_view text, std::string_view file);
+// missing file. Nothing when the file is there but cannot be read.
+std::optional<std::vector<char32_t>> UnstorableInProfileFile(std::string_view text,
+                                                             std::string_view file);
 
 // Readies a file for writes of all of `texts`: a missing file that the ANSI code page could not
 // hold them in is created empty as UTF-16LE with its byte-order mark, the form in which the

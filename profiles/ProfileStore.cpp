@@ -127,6 +127,10 @@ bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& st
     return true;
 }
 
+void CheckProfileFits(const IniFile& profile, const ProfileValues& values) {
+    profile.CheckStorable({values.name, values.login});
+}
+
 void DeleteProfile(const std::string& installDir, const std::string& folderName,
                    const std::function<void(const std::string&)>& cleanup) {
     const std::string folder = ProfileFolderPath(installDir, folderName);

@@ -77,6 +77,9 @@ struct ProfileValues {
 // login; returns false when the picture could not be copied into the folder, in which
 // case the profile is left without an avatar.
 bool WriteProfile(IniFile& profile, const ProfileValues& values, std::string& storedAvatar);
+// The error WriteProfile would raise before writing when the file cannot hold the name or the
+// login, raised without writing anything.
+void CheckProfileFits(const IniFile& profile, const ProfileValues& values);
 
 // Removes the profile's folder with everything in it, the lock notwithstanding. `cleanup` empties
 // a folder (the main window's, so the user sees the busy cursor).

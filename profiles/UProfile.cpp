@@ -38,7 +38,7 @@ TFProfile::TFProfile(QWidget* owner)
     connect(RemoveAvatar, &QAction::triggered, this,
             tmt::ui::GuardedSlot(this, &TFProfile::RemoveAvatarClick));
     tmt::ui::OnClick(ui->Button1, this, &TFProfile::Button1Click);
-    connect(ui->Button2, &QPushButton::clicked, this, [this] { done(tmt::ui::mrYes); });
+    tmt::ui::OnClick(ui->Button2, this, &TFProfile::Button2Click);
     connect(ui->iAvatar, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(ui->iAvatar->mapToGlobal(at)); });
     ui->iAvatar->installEventFilter(this);
@@ -76,11 +76,20 @@ void TFProfile::Setavatar1Click() {
     if (!picked) {
         return;
     }
+    tmt::JpegRefusal refusal;
+    const QImage picture = tmt::ui::LoadFittedPicture(*picked, kAvatarBox, &refusal);
+    // A picture too large to show is readable, so the user is told what is wrong with it, and it
+    // is not taken: the avatar stays as it was.
+    if (picture.isNull() && refusal.tooLarge) {
+        throw tmt::Error(*picked + " is too large to show: " + std::to_string(refusal.width) +
+                         " x " + std::to_string(refusal.height));
+    }
     // The path is kept even when the picture cannot be shown: saving then stores that file.
     AvatarPath = *picked;
-    if (!LoadAvatar(AvatarPath)) {
+    if (picture.isNull()) {
         throw tmt::Error("Cannot load picture \"" + AvatarPath + "\": not a readable JPEG file");
     }
+    ui->iAvatar->setPixmap(QPixmap::fromImage(picture));
 }
 
 void TFProfile::RemoveAvatarClick() {
@@ -95,4 +104,11 @@ void TFProfile::RemoveAvatarClick() {
 
 void TFProfile::Button1Click() {
     done(tmt::ui::mrCancel);
+}
+
+void TFProfile::Button2Click() {
+    if (MaySave && !MaySave()) {
+        return;
+    }
+    done(tmt::ui::mrYes);
 }

@@ -2,6 +2,7 @@
 
 #include "app/ToolDialog.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,10 @@ public:
     // The picture iAvatar shows or the user picked; empty when there is none.
     std::string AvatarPath;
 
+    // Asked when Save is pressed, before the dialog closes: it raises an error, or returns false,
+    // to keep the dialog open with everything typed. Nothing set closes it at once.
+    std::function<bool()> MaySave;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -41,6 +46,7 @@ private:
     void Setavatar1Click();
     void RemoveAvatarClick();
     void Button1Click();
+    void Button2Click();
 
     std::unique_ptr<Ui::TFProfile> ui;
     QMenu* PopupMenu1;

@@ -5,11 +5,11 @@
 #include "app/ApplicationMessages.h"
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
+#include "app/RunningGame.h"
 #include "app/UMain.h"
 #include "core/Error.h"
 #include "core/text/Text.h"
 #include "platform/qt/MessageBox.h"
-#include "profiles/ProfileStore.h"
 #include "profiles/UProfile.h"
 
 #include <QKeyEvent>
@@ -116,6 +116,9 @@ void TFProfileManager::WithEditor(const std::function<void()>& operation) {
 
 void TFProfileManager::bAddClick() {
     WithEditor([this] {
+        FProfile->MaySave = [] {
+            return tmt::ui::MayChangeWhileGameRuns(FProfile);
+        };
         if (FProfile->exec() != tmt::ui::mrYes) {
             return;
         }
@@ -180,6 +183,11 @@ void TFProfileManager::bModyfiClick() {
         }
         controls.cbLocked->setChecked(tmt::IsLocked(loaded.locked.value_or("")));
 
+        // A name the file cannot hold is told while the editor still shows what was typed.
+        FProfile->MaySave = [this] {
+            tmt::CheckProfileFits(*ProfileIni, EditorValues());
+            return tmt::ui::MayChangeWhileGameRuns(FProfile);
+        };
         if (FProfile->exec() == tmt::ui::mrYes) {
             SaveProfile();
         }
@@ -190,11 +198,14 @@ void TFProfileManager::lbSupportDblClick() {
     bModyfiClick();
 }
 
-void TFProfileManager::SaveProfile() {
+tmt::ProfileValues TFProfileManager::EditorValues() const {
     const Ui::TFProfile& controls = *FProfile->Controls();
-    const tmt::ProfileValues values{S(controls.eName->text()), S(controls.eLogin->text()),
-                                    controls.cbLocked->isChecked(), FProfile->AvatarPath};
-    if (!tmt::WriteProfile(*ProfileIni, values, FProfile->SetAvatar)) {
+    return {S(controls.eName->text()), S(controls.eLogin->text()), controls.cbLocked->isChecked(),
+            FProfile->AvatarPath};
+}
+
+void TFProfileManager::SaveProfile() {
+    if (!tmt::WriteProfile(*ProfileIni, EditorValues(), FProfile->SetAvatar)) {
         tmt::ui::ShowMessage(this, QString::fromUtf8(tmt::kCannotCopyAvatar));
     }
 }
@@ -206,7 +217,7 @@ void TFProfileManager::bDelClick() {
                                              QStringLiteral("\" from HDD ? This is cannot be "
                                                             "undone! Be warned !"),
                                          MessageBox::Yes | MessageBox::No, MessageBox::Yes);
-    if (answer != tmt::ui::mrYes) {
+    if (answer != tmt::ui::mrYes || !tmt::ui::MayChangeWhileGameRuns(this)) {
         return;
     }
     const int position = SelectedPosition();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "profiles/ProfileStore.h"
 #include "settings/IniFile.h"
 
 #include "app/ToolDialog.h"
@@ -35,6 +36,8 @@ private:
     void bDelClick();
     void bExitClick();
     void SaveProfile();
+    // What the editor holds, as the profile file takes it.
+    tmt::ProfileValues EditorValues() const;
 
     // Runs one add or modify operation with a fresh editor dialog; whatever ends it, the dialog
     // is destroyed and the list rebuilt afterwards.

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows program from this source with mingw-w64 and the Windows libraries that
 # scripts/windows-toolchain.sh keeps in its cache, and packs it three ways into the build folder:
-#   tunemora-tools-<version>/            the program with the DLLs it needs, ready to run
+#   tunemora-tools-<version>/            the program with the DLLs it needs and their licences,
+#                                        ready to run
 #   tunemora-tools-<version>.zip         that folder as a zip
-#   tunemora-tools-<version>-setup.exe   an installer: Program Files, the Start menu, an uninstaller
+#   tunemora-tools-<version>-setup.exe   an installer for the user: the user's programs folder,
+#                                        Start menu and installed programs, an uninstaller
 #
 #   scripts/build-windows.sh [build folder (default build-windows)] [CMake options...]
 #
@@ -38,12 +40,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_TESTING=OFF -DTM_BUILD_BENCHMARKS=OFF "$@" >"$build/configure.log" ||
     fail "configuring failed: see $build/configure.log"
 
-# GoogleTest's default lists the tests at build time, by running the test programs under Wine.
+# The tests run under Wine in a prefix of the build folder's own, made once.
 if grep -q '^BUILD_TESTING:BOOL=ON' "$build/CMakeCache.txt"; then
     [ -f "$test_prefix/system.reg" ] || wine_make_prefix "$test_prefix"
     wine_install_fonts "$test_prefix"
-    wine_start "$test_prefix"
-    trap 'wine_stop "$test_prefix"' EXIT
 fi
 nice -n 10 cmake --build "$build" --parallel 2
 
@@ -74,6 +74,7 @@ while [ -n "$pending" ]; do
     pending=$([ ${#added[@]} -eq 0 ] || imports "${added[@]}")
 done
 x86_64-w64-mingw32-strip --strip-unneeded "$folder/tunemora-tools.exe"
+scripts/windows-notices.sh "$folder" "$toolchain" "$version"
 
 rm -f "$build/$name.zip"
 (cd "$build" && zip -q -r -X "$name.zip" "$name")
@@ -100,7 +101,7 @@ files=$build/installer-files.nsh
     done
     echo '!macroend'
 } >"$files"
-makensis -V2 -DVERSION="$version" -DFILES="$files" \
+makensis -V2 -DVERSION="$version" -DFILES="$files" -DNOTICES="$folder/THIRD-PARTY-NOTICES.txt" \
     -DICON="$build/resources/windows/tunemora-tools.ico" -DOUTFILE="$build/$name-setup.exe" \
     resources/windows/installer.nsi >"$build/installer.log" ||
     fail "making the installer failed: see $build/installer.log"

@@ -9,6 +9,7 @@ packages=(
     libjpeg62-turbo-dev libjpeg-turbo-progs libyaml-cpp-dev nlohmann-json3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine xvfb xauth xdotool imagemagick attr strace time bc desktop-file-utils appstream dpkg-dev
+    python3-debian
     file wine wine64 gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix locales
 )
 # Wine only takes a locale that the C library accepts; these are generated when missing.

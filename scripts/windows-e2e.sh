@@ -60,22 +60,56 @@ drive_c=$WINEPREFIX/drive_c
 record=$drive_c/Games/TuneMora/started.txt
 [ -f "$drive_c/Games/TuneMora/Tunemora.exe" ] || fail "the game was not installed"
 
-# The tool, by its installer, silently.
-wine "$installer" /S || fail "the installer failed with status $?"
-menu_entry='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\TuneMora Tools.lnk'
-tool_dir=$drive_c/Program\ Files/TuneMora\ Tools
-[ -f "$tool_dir/tunemora-tools.exe" ] || fail "the installer put no tunemora-tools.exe into Program Files"
-[ -f "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TuneMora Tools.lnk" ] ||
-    fail "the installer made no Start-menu entry"
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TuneMora Tools'
+# The tool, by its installer: for the user who runs it, with no administrator rights asked for,
+# into the user's own programs folder, with the licences of what it ships.
+manifest=$(wrestool -x --raw -t 24 "$installer" 2>/dev/null) || true
+grep -q 'level="asInvoker"' <<<"$manifest" ||
+    fail "the installer does not run with the rights of the user who starts it"
+profile=$(wine cmd /c echo %USERPROFILE% | tr -d '\r')
+profile=$drive_c/${profile#C:\\}
+profile=${profile//\\//}
+menu_entry='%APPDATA%\Microsoft\Windows\Start Menu\Programs\TuneMora Tools.lnk'
+menu_file=$profile/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/TuneMora\ Tools.lnk
+tool_dir=$profile/AppData/Local/Programs/TuneMora\ Tools
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TuneMora Tools'
+main_title="^TuneMora Official Tools ${version//./\\.}\$"
+
+# As a person runs it: Next on the third-party notices, Install into the folder offered, and
+# Finish with "Run TuneMora Tools" ticked, which starts the tool through the desktop's shell.
+"$wine64" "$installer" </dev/null >"$work/installer.log" 2>&1 &
+await_window '^TuneMora Tools Setup'
+keys Return
+await_window '^TuneMora Tools Setup'
+keys Return
+await "the installation" test -f "$tool_dir/uninstall.exe"
+await_window '^TuneMora Tools Setup'
+keys Return
+await_window "$main_title"
+finish_pid=$(xdotool getwindowpid "$window_id") || fail "the main window names no process"
+keys Escape
+await "the end on Escape of the tool that the Finish page started" test ! -d "/proc/$finish_pid"
+echo "$session: the installer's Finish page started the tool"
+
+[ -f "$tool_dir/tunemora-tools.exe" ] ||
+    fail "the installer put no tunemora-tools.exe into the user's programs folder"
+for licence in THIRD-PARTY-NOTICES.txt Qt-LICENSE.txt libjpeg-turbo-LICENSE.txt \
+    GCC-runtime-LICENSE.txt winpthreads-LICENSE.txt; do
+    [ -s "$tool_dir/$licence" ] || fail "the installer put no $licence beside the DLLs"
+done
+[ -f "$menu_file" ] || fail "the installer made no entry in the user's Start menu"
 wine reg query "$uninstall_key" /v DisplayVersion | grep -F "$version" >/dev/null ||
-    fail "the installer made no uninstall entry"
-echo "$session: installed into Program Files, with a Start-menu entry and an uninstall entry"
+    fail "the installer made no uninstall entry for the user"
+! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TuneMora Tools' \
+    >/dev/null 2>&1 || fail "the installer made an uninstall entry for every user"
+echo "$session: installed for the user, with the licences, a Start-menu entry and an uninstall entry"
+
+# Again, silently, over the first installation.
+wine "$installer" /S || fail "the silent installer failed with status $?"
 
 # Started from the Start menu. start.exe returns at once for a menu entry, so the tool's own
 # process is found through its window.
-"$wine64" start "$menu_entry" </dev/null >"$work/program.log" 2>&1
-await_window "^TuneMora Official Tools ${version//./\\.}\$"
+"$wine64" cmd /c start "" "$menu_entry" </dev/null >"$work/program.log" 2>&1
+await_window "$main_title"
 main=$window_id
 tool_pid=$(xdotool getwindowpid "$main") || fail "the main window names no process"
 echo "$session: the main window came up, titled with the version from the program's resource"
@@ -113,11 +147,10 @@ expect "Net/UpdateChannel=1"
 expect "Game/Difficulty=Hard"
 echo "$session: the game found the saved settings and its own key through GetPrivateProfileStringW"
 
-wine "C:\\Program Files\\TuneMora Tools\\uninstall.exe" /S || fail "the uninstaller failed"
+wine "$tool_dir/uninstall.exe" /S || fail "the uninstaller failed"
 # The uninstaller runs on from a copy of itself in the temporary folder.
 await "the uninstall" test ! -e "$tool_dir"
-[ ! -e "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/TuneMora Tools.lnk" ] ||
-    fail "the uninstaller left the Start-menu entry"
+[ ! -e "$menu_file" ] || fail "the uninstaller left the Start-menu entry"
 ! wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its uninstall entry"
 echo "$session: the uninstaller removed the tool, its Start-menu entry and its uninstall entry"
 echo "$session: passed in $((SECONDS - started)) s"

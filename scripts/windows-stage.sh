@@ -32,6 +32,9 @@ wine_stop "$build/wine-prefix"
 trap - EXIT
 took "the tests under Wine"
 
+scripts/windows-screens.sh "$build"
+took "the tests on screens, without Tahoma and with it"
+
 scripts/windows-e2e.sh "$build"
 took "the end-to-end check"
 echo "windows-stage: passed in $((SECONDS - started)) s"

@@ -3,7 +3,8 @@
 # a user would: starts the server, and gives helpers to wait for windows, press keys and stop.
 # The sourcing script sets `build` (where a failure picture goes), `session` (its name in
 # messages) and `wait_limit` (seconds to wait for a window), and starts the program with its
-# output in "$work/program.log" and its process id in `program_pid`.
+# output in "$work/program.log" and its process id in `program_pid`. It may set `xvfb_size`
+# (width x height) for a screen of another size than the default.
 : "${build:?}" "${session:?}" "${wait_limit:?}"
 work=$(mktemp -d)
 xvfb_pid=
@@ -38,10 +39,11 @@ fail() {
 # Nothing of this run may reach the user's own screen.
 unset DISPLAY
 # Large enough for the biggest window at scale 2; a fixed DPI keeps the pictures the same everywhere.
+screen_size=${xvfb_size:-2560x2048}
 # The server takes the first free display, or the one TM_XVFB_DISPLAY names (a number), for a
 # machine where displays are shared out.
 if [ -n "${TM_XVFB_DISPLAY:-}" ]; then
-    Xvfb ":$TM_XVFB_DISPLAY" -screen 0 2560x2048x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb ":$TM_XVFB_DISPLAY" -screen 0 "${screen_size}x24" -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     # The display is ready once this server answers on it.
     for _ in $(seq 50); do
@@ -53,7 +55,7 @@ if [ -n "${TM_XVFB_DISPLAY:-}" ]; then
         sleep 0.1
     done
 else
-    Xvfb -displayfd 3 -screen 0 2560x2048x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+    Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -dpi 96 -nolisten tcp 3>"$work/display" \
         >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
 fi
@@ -71,10 +73,16 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # Title patterns are anchored, so that "Profile" does not also find "Profile Manager".
+# A search that meets a window going away (an installer ending, say) fails with an X error, and
+# is tried again.
 window_id=
 await_window() {
-    window_id=$(timeout "$wait_limit" xdotool search --sync --onlyvisible --name "$1" | head -n1) ||
-        fail "no window titled /$1/ appeared within ${wait_limit}s"
+    local deadline=$((SECONDS + wait_limit))
+    until window_id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) &&
+        [ -n "$window_id" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "no window titled /$1/ appeared within ${wait_limit}s"
+        sleep 0.2
+    done
     xdotool windowfocus --sync "$window_id"
     # Mapped is not yet painted.
     sleep 0.5

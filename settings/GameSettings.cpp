@@ -36,8 +36,18 @@ std::int32_t ReadUpdateChannel(const IniFile& ini) {
     return ini.ReadInteger("Net", "UpdateChannel", 0);
 }
 
+namespace {
+std::string ResolutionText(const GameSettingsChoice& choice) {
+    return choice.width + "x" + choice.height;
+}
+} // namespace
+
+void CheckSettingsFit(const IniFile& ini, const GameSettingsChoice& choice) {
+    ini.CheckStorable({ResolutionText(choice), choice.songsFolder});
+}
+
 void SaveGameSettings(IniFile& ini, const GameSettingsChoice& choice) {
-    const std::string resolution = choice.width + "x" + choice.height;
+    const std::string resolution = ResolutionText(choice);
     // Either every value fits the file, or nothing is written.
     ini.PrepareFor({resolution, choice.songsFolder});
     ini.WriteString("Graphics", "Resolution", resolution);

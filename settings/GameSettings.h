@@ -41,5 +41,8 @@ struct GameSettingsChoice {
     std::int32_t updateChannel = 0;
 };
 void SaveGameSettings(IniFile& ini, const GameSettingsChoice& choice);
+// Raises the error that saving would raise when the file cannot hold the texts of the choice,
+// without writing anything.
+void CheckSettingsFit(const IniFile& ini, const GameSettingsChoice& choice);
 
 } // namespace tmt

@@ -56,12 +56,27 @@ void IniFile::PrepareFor(const std::vector<std::string_view>& values) {
     }
 }
 
+void IniFile::CheckStorable(const std::vector<std::string_view>& values) const {
+    std::string all;
+    for (const std::string_view value : values) {
+        all.append(value);
+    }
+    // A file that cannot be read cannot be rewritten either.
+    const auto unstorable = platform::UnstorableInProfileFile(all, fileName_);
+    if (!unstorable) {
+        throw Error("Unable to write to " + fileName_);
+    }
+    if (!unstorable->empty()) {
+        throw CannotStore(fileName_, *unstorable);
+    }
+}
+
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     if (!platform::WriteProfileString(section, key, value, fileName_)) {
-        const std::vector<char32_t> unstorable =
+        const auto unstorable =
             platform::UnstorableInProfileFile(std::string(key) + std::string(value), fileName_);
-        if (!unstorable.empty()) {
-            throw CannotStore(fileName_, unstorable);
+        if (unstorable && !unstorable->empty()) {
+            throw CannotStore(fileName_, *unstorable);
         }
         throw Error("Unable to write to " + fileName_);
     }

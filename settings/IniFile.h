@@ -29,6 +29,9 @@ public:
     // characters: <characters>" when the file exists and its encoding cannot hold one of the
     // values, before anything is written; a missing file is created in a form that holds them all.
     void PrepareFor(const std::vector<std::string_view>& values);
+    // The same check alone, writing nothing: for a value chosen now and saved later. A file that
+    // cannot be read raises "Unable to write to <file>".
+    void CheckStorable(const std::vector<std::string_view>& values) const;
 
     // Raise tmt::Error "Unable to write to <file>" when the file cannot be written, or the
     // "cannot store these characters" error when its encoding cannot hold the value.

@@ -6,7 +6,7 @@ namespace tmt {
 
 std::optional<std::int32_t> ParseIntegerText(std::string_view text) {
     std::size_t at = 0;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) {
+    while (at < text.size() && text[at] == ' ') {
         ++at;
     }
     bool negative = false;

@@ -4,6 +4,7 @@
 #include "app/ApplicationMessages.h"
 #include "app/HandlerGuard.h"
 #include "app/ModalResult.h"
+#include "app/RunningGame.h"
 #include "app/UMain.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/MessageBox.h"
@@ -169,6 +170,10 @@ void TFConfigure::bSaveClick() {
     choice.fullScreen = ui->rbFullON->isChecked();
     choice.screens = ui->rbMonitor1->isChecked() ? 1 : 2;
     choice.updateChannel = ui->rbStable->isChecked() ? 0 : ui->rbExperimental->isChecked() ? 1 : 2;
+    tmt::CheckSettingsFit(*Ini, choice);
+    if (!tmt::ui::MayChangeWhileGameRuns(this)) {
+        return;
+    }
     tmt::SaveGameSettings(*Ini, choice);
     done(tmt::ui::mrCancel);
 }
@@ -183,7 +188,7 @@ void TFConfigure::bResetSettingsClick() {
         QStringLiteral("This option will remove file config.ini from your computer and close this "
                        "window. Run TuneMora to recreate it."),
         MessageBox::Yes | MessageBox::Abort, MessageBox::Yes);
-    if (answer != tmt::ui::mrYes) {
+    if (answer != tmt::ui::mrYes || !tmt::ui::MayChangeWhileGameRuns(this)) {
         return;
     }
     Ini.reset();
@@ -194,6 +199,8 @@ void TFConfigure::bResetSettingsClick() {
 void TFConfigure::bSongsDirClick() {
     if (const auto folder =
             tmt::ui::ChooseFolder(this, QStringLiteral("Select new Songs directory"))) {
+        // Told now rather than at Save, where it would cost the rest of what was set.
+        Ini->CheckStorable({*folder});
         ShowSongsFolder(Q(*folder));
     }
 }

@@ -271,12 +271,13 @@ Replacement Replace(const fs::path& nativePath, std::string_view bytes,
                     std::optional<std::string_view> readBytes) {
     const fs::path target = FinalTarget(nativePath);
     FinishJournalOf(target);
-    // The rename would replace a read-only file as well; Windows refuses to write it, and so do we.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
-        return Replacement::Failed;
-    }
+    // The rename would replace a read-only file as well, and root may write any file; Windows
+    // refuses to write a read-only file, whoever asks, and so do we.
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (fileops::IsReadOnly(old) || ::access(target.c_str(), W_OK) != 0)) {
+        return Replacement::Failed;
+    }
     if (exists && S_ISREG(old.st_mode) && old.st_nlink > 1) {
         return RewriteInPlace(target, bytes, readBytes);
     }

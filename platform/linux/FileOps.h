@@ -2,6 +2,8 @@
 
 #include "platform/AtomicFile.h"
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,14 @@
 namespace tmt::platform::fileops {
 
 using platform::ReadResult;
+
+// A file that Wine counts as read-only: a regular file without any write bit in its mode. Wine
+// neither writes nor deletes it, for root too; players make config.ini read-only so that the game
+// keeps it as it is.
+inline bool IsReadOnly(const struct stat& info) {
+    return S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
 // The whole of a regular file (links followed). A folder, a device or a read error is a failure.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 

@@ -32,11 +32,9 @@ bool DeleteFile(std::string_view path) {
     if (::lstat(native.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return false;
     }
-    // Wine refuses to delete a read-only file, for root too: one without any write bit, or
-    // whose link leads to such a file. Players make config.ini read-only to keep it as it is.
+    // A link to a read-only file is not deleted either.
     struct stat target {};
-    if (::stat(native.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
-        (target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    if (::stat(native.c_str(), &target) == 0 && fileops::IsReadOnly(target)) {
         return false;
     }
     return fileops::RemoveAt(AT_FDCWD, native.c_str(), 0);

@@ -3,6 +3,7 @@
 #include "platform/linux/DiscoveryLog.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/OwnedFiles.h"
+#include "platform/linux/PathMap.h"
 #include "platform/linux/PrefixRegistry.h"
 #include "platform/linux/RegistryCache.h"
 #include "platform/linux/installations/Sources.h"
@@ -102,6 +103,20 @@ std::vector<Installation> FindInstallations(std::string_view keyPath, const std:
 
 void UseInstallation(const Installation* installation) {
     Chosen() = installation != nullptr ? installation->launcher : nullptr;
+}
+
+std::optional<std::filesystem::file_time_type> LastWriteTime(const Installation& installation,
+                                                             std::string_view path) {
+    if (!installation.launcher) {
+        return std::nullopt;
+    }
+    const fs::path native = ToNativePathIn(installation.launcher->prefix, path);
+    std::error_code error;
+    if (!fs::is_regular_file(native, error)) {
+        return std::nullopt;
+    }
+    const auto time = fs::last_write_time(native, error);
+    return error ? std::nullopt : std::optional(time);
 }
 
 const Launcher* ChosenLauncher() {

@@ -149,18 +149,21 @@ char CurrentDrive() {
 } // namespace
 
 fs::path ToNativePath(std::string_view windowsPath) {
+    return ToNativePathIn(WinePrefix(), windowsPath);
+}
+
+fs::path ToNativePathIn(const fs::path& prefix, std::string_view windowsPath) {
     if (!windowsPath.empty() && windowsPath.front() == '/') {
         return AppendResolvingCase("/", SplitComponents(windowsPath));
     }
     if (windowsPath.size() >= 2 && windowsPath[0] == '\\' && windowsPath[1] != '\\') {
         // Rooted but without a drive: the root of the current drive, never the current folder.
-        return ToNativePath(std::string{CurrentDrive(), ':'} + std::string(windowsPath));
+        return ToNativePathIn(prefix, std::string{CurrentDrive(), ':'} + std::string(windowsPath));
     }
     if (windowsPath.size() >= 2 && IsDriveLetter(windowsPath[0]) && windowsPath[1] == ':') {
         // The drive's link stays in the path: the system follows it, and a link that loops or
         // points nowhere simply makes the later file operation fail.
-        const fs::path drive =
-            WinePrefix() / "dosdevices" / std::string{LowerAscii(windowsPath[0]), ':'};
+        const fs::path drive = prefix / "dosdevices" / std::string{LowerAscii(windowsPath[0]), ':'};
         const std::string full = FullPathOnDrive(windowsPath);
         return AppendResolvingCase(drive, SplitComponents(std::string_view(full).substr(2)));
     }

@@ -14,6 +14,9 @@ namespace tmt::platform {
 // the exact letter case resolves to the one existing entry that matches without case, as Wine
 // does; components that do not exist keep the spelling given.
 std::filesystem::path ToNativePath(std::string_view windowsPath);
+// The same inside the given prefix rather than the one in use.
+std::filesystem::path ToNativePathIn(const std::filesystem::path& prefix,
+                                     std::string_view windowsPath);
 
 // A native path that the system hands over becomes X:\... through the drive whose target is the
 // longest prefix of it; without such a drive it stays native.

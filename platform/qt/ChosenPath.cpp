@@ -3,8 +3,20 @@
 #include "platform/FileSystem.h"
 
 #include <QFileDialog>
+#include <QSettings>
 
 namespace tmt::ui {
+
+namespace {
+
+// Qt's file dialog writes the folder, history and view of its last use into the user's settings
+// of Qt (~/.config/QtProject.conf) when it closes. The tool keeps no settings, so those settings
+// are placed where no file can be made, and nothing is written.
+void KeepNoDialogState() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
+
+} // namespace
 
 std::string GamePathOf(const QString& hostPath) {
     // Through UTF-8 explicitly: a narrow path is in the system's code page on Windows.
@@ -13,6 +25,7 @@ std::string GamePathOf(const QString& hostPath) {
 }
 
 std::optional<std::string> ChooseGamePath(QFileDialog& dialog) {
+    KeepNoDialogState();
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -1,6 +1,5 @@
 #include "platform/qt/DesignFont.h"
 
-#include "platform/DesignFontFile.h"
 #include "platform/qt/GdiLineMetrics.h"
 
 #include <QApplication>
@@ -9,10 +8,6 @@
 #include <QFontDatabase>
 
 namespace tmt::ui {
-
-namespace {
-constexpr int kDesignPointSize = 8;
-} // namespace
 
 bool UseDesignFont(const QString& fontFile) {
     QFile file(fontFile);
@@ -36,10 +31,6 @@ bool UseDesignFont(const QString& fontFile) {
     // face instead.
     QApplication::setFont(QFont(families.front(), kDesignPointSize));
     return true;
-}
-
-bool UseDesignFont() {
-    return UseDesignFont(QString::fromStdString(platform::DesignFontFile().string()));
 }
 
 } // namespace tmt::ui

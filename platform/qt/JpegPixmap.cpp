@@ -41,12 +41,12 @@ QImage Fitted(const std::optional<RgbImage>& decoded, QSize fit) {
 
 } // namespace
 
-QImage LoadJpegImage(std::string_view path, QSize fit) {
+QImage LoadJpegImage(std::string_view path, QSize fit, JpegRefusal* refusal) {
     // A picture with several names is rewritten in place; one that a crash cut off is finished
     // before it is shown, as every other read of a game file does.
     platform::FinishInterruptedRewrite(path);
     const platform::FileHandle file = platform::OpenFileForReading(path);
-    return Fitted(DecodeJpegFile(file.get(), fit.width(), fit.height()), fit);
+    return Fitted(DecodeJpegFile(file.get(), fit.width(), fit.height(), refusal), fit);
 }
 
 QImage LoadJpegImage(std::span<const std::uint8_t> bytes, QSize fit) {

@@ -1,6 +1,7 @@
 #include "platform/qt/MessageBox.h"
 
 #include "platform/qt/TextLines.h"
+#include "platform/qt/WindowPosition.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -35,6 +36,10 @@ int ResultOf(MessageBox::Button button) {
         return MessageBox::IdNo;
     case MessageBox::Abort:
         return MessageBox::IdAbort;
+    case MessageBox::Continue:
+        return MessageBox::IdContinue;
+    case MessageBox::Cancel:
+        return MessageBox::IdCancel;
     case MessageBox::Ok:
         break;
     }
@@ -49,6 +54,10 @@ QString CaptionOf(MessageBox::Button button) {
         return QStringLiteral("&No");
     case MessageBox::Abort:
         return QStringLiteral("&Abort");
+    case MessageBox::Continue:
+        return QStringLiteral("Continue");
+    case MessageBox::Cancel:
+        return QStringLiteral("Cancel");
     case MessageBox::Ok:
         break;
     }
@@ -59,9 +68,11 @@ QMessageBox::ButtonRole RoleOf(MessageBox::Button button) {
     switch (button) {
     case MessageBox::Yes:
     case MessageBox::Ok:
+    case MessageBox::Continue:
         return QMessageBox::AcceptRole;
     case MessageBox::No:
     case MessageBox::Abort:
+    case MessageBox::Cancel:
         break;
     }
     return QMessageBox::RejectRole;
@@ -116,6 +127,23 @@ void SetText(QMessageBox& box, const QString& text) {
     box.setText(WrapLines(text, label->fontMetrics(), boxLimit - besideText).join(u'\n'));
 }
 
+// A box stands over its owner; one whose owner is not on the screen yet, as the main window while
+// it is created, or that has none, stands in the middle of the screen as every window does, rather
+// than over the place where the owner is not.
+class PlacedBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        // The box takes its final size here, so it is placed after that.
+        QMessageBox::showEvent(event);
+        if (parentWidget() == nullptr || !parentWidget()->window()->isVisible()) {
+            CentreOnScreen(*this);
+        }
+    }
+};
+
 } // namespace
 
 int MessageBox::Show(QWidget* parent, Kind kind, const QString& title, const QString& text,
@@ -131,10 +159,11 @@ int MessageBox::Show(QWidget* parent, Kind kind, const QString& title, const QSt
         return answer;
     }
 
-    QMessageBox box(IconOf(kind), title, QString(), QMessageBox::NoButton, parent);
+    PlacedBox box(IconOf(kind), title, QString(), QMessageBox::NoButton, parent);
     QAbstractButton* escapeButton = nullptr;
     int closeResult = MessageBox::IdCancel;
-    for (const auto button : {MessageBox::Yes, MessageBox::No, MessageBox::Ok, MessageBox::Abort}) {
+    for (const auto button : {MessageBox::Yes, MessageBox::No, MessageBox::Ok, MessageBox::Abort,
+                              MessageBox::Continue, MessageBox::Cancel}) {
         if ((buttons & button) == 0) {
             continue;
         }

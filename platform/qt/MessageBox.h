@@ -13,9 +13,9 @@ namespace tmt::ui {
 class MessageBox {
 public:
     enum class Kind { Plain, Warning, Error, Information };
-    enum Button : int { Yes = 1, No = 2, Ok = 4, Abort = 8 };
+    enum Button : int { Yes = 1, No = 2, Ok = 4, Abort = 8, Continue = 16, Cancel = 32 };
     // The answers, numbered as the Windows message box returns them (IDOK, IDCANCEL, ...).
-    enum Answer : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdYes = 6, IdNo = 7 };
+    enum Answer : int { IdOk = 1, IdCancel = 2, IdAbort = 3, IdYes = 6, IdNo = 7, IdContinue = 11 };
 
     struct Shown {
         Kind kind;

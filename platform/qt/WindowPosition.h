@@ -10,16 +10,6 @@
 
 namespace tmt::ui {
 
-// Places a window in the middle of the primary screen; a window placed this way keeps its place
-// when it is shown, instead of being centred on its owner.
-inline void CentreOnScreen(QWidget& window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
-}
-
 // Lays out a control's surroundings at once, from its parent out to its window, after the control
 // changed its size hint; otherwise the window follows over several turns of the event loop.
 inline void SettleLayouts(QWidget& control) {
@@ -31,12 +21,39 @@ inline void SettleLayouts(QWidget& control) {
     }
 }
 
-// The height that a window's frame adds to it: as the window system reports it once the window is
-// shown, and before that the style's height of a title bar.
+// The room that a window's frame takes around it: as the window system reports it once the window
+// is made, and before that a title bar of the style's height above it.
+inline QMargins FrameMargins(const QWidget& window) {
+    const QRect frame = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const QMargins known(inner.left() - frame.left(), inner.top() - frame.top(),
+                         frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    if (known.top() > 0) {
+        return known;
+    }
+    return {0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 0, 0};
+}
+
+// The height that a window's frame adds to it.
 inline int FrameHeight(const QWidget& window) {
-    const int known = window.frameGeometry().height() - window.geometry().height();
-    return known > 0 ? known
-                     : window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    const QMargins frame = FrameMargins(window);
+    return frame.top() + frame.bottom();
+}
+
+// Places a window, its frame included, in the middle of the primary screen's free area, and no
+// higher or further left than that area when it is larger; a window placed this way keeps its
+// place when it is shown, instead of being centred on its owner. The window is placed by its
+// inside, where a window manager that is still to draw the frame puts the frame around it.
+inline void CentreOnScreen(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        const QMargins margins = FrameMargins(window);
+        QRect frame = window.geometry().marginsAdded(margins);
+        frame.moveCenter(free.center());
+        frame.moveLeft(std::max(frame.left(), free.left()));
+        frame.moveTop(std::max(frame.top(), free.top()));
+        window.setGeometry(frame.marginsRemoved(margins));
+    }
 }
 
 // Moves a window that has grown past the bottom or right edge of the primary screen's free area

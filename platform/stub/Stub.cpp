@@ -7,6 +7,7 @@
 #include "platform/Installations.h"
 #include "platform/OwnExecutable.h"
 #include "platform/Registry.h"
+#include "platform/RunningPrograms.h"
 #include "platform/Shell.h"
 #include "platform/VersionInfo.h"
 
@@ -92,6 +93,11 @@ std::vector<Installation> FindInstallations(std::string_view, const std::stop_to
 
 void UseInstallation(const Installation*) {}
 
+std::optional<std::filesystem::file_time_type> LastWriteTime(const Installation&,
+                                                             std::string_view) {
+    return std::nullopt;
+}
+
 std::string OwnExecutablePath() {
     return {};
 }
@@ -115,6 +121,10 @@ bool Registry::ValueExists(std::string_view) const {
 
 std::string Registry::ReadString(std::string_view) const {
     return {};
+}
+
+bool IsProgramRunning(std::string_view) {
+    return false;
 }
 
 StartResult ShellOpen(std::string_view, std::string_view, std::string_view) {

@@ -1,6 +1,7 @@
 #include "platform/Installations.h"
 
 #include "platform/Registry.h"
+#include "platform/windows/WideText.h"
 
 #include <exception>
 
@@ -27,5 +28,16 @@ std::vector<Installation> FindInstallations(std::string_view keyPath, const std:
 }
 
 void UseInstallation(const Installation*) {}
+
+std::optional<std::filesystem::file_time_type> LastWriteTime(const Installation&,
+                                                             std::string_view path) {
+    const std::filesystem::path file(Wide(path));
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        return std::nullopt;
+    }
+    const auto time = std::filesystem::last_write_time(file, error);
+    return error ? std::nullopt : std::optional(time);
+}
 
 } // namespace tmt::platform

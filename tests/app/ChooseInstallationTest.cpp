@@ -23,6 +23,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -114,6 +115,10 @@ TEST_F(ChooseInstallationTest, SeveralInstallationsAreOfferedWhenTheSearchEnds) 
             rows.push_back(texts);
         }
         firstSelected = list.selectedItems() == QList{list.topLevelItem(0)};
+        // No game has run anywhere yet: nothing to tell about the first row.
+        EXPECT_EQ(window.findChild<QLabel*>("lPrompt")->text(),
+                  "TuneMora is installed in more than one place. Choose the installation to work "
+                  "on:");
         QTest::keyClick(&list, Qt::Key_Return);
     });
     ASSERT_NE(chooser, nullptr);
@@ -182,6 +187,8 @@ TEST_F(ChooseInstallationTest, DoubleClickTakesTheRowAndTheToolWindowsWorkOnIt) 
     MessageBox::TakeShown();
 }
 
+// The game is installed, only none was chosen: no error about a missing game, and, as with none
+// found, only About and Exit.
 TEST_F(ChooseInstallationTest, EscapeOrCancelTakesNoneAndTheToolsAreDisabled) {
     for (const bool escape : {true, false}) {
         SCOPED_TRACE(escape ? "Escape" : "Cancel");
@@ -193,17 +200,41 @@ TEST_F(ChooseInstallationTest, EscapeOrCancelTakesNoneAndTheToolsAreDisabled) {
             }
         });
         ASSERT_NE(chooser, nullptr);
-        const auto shown = MessageBox::TakeShown();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "Found path () to TuneMora but this directory doesnt exist! "
-                                 "Please reinstall TuneMora.");
-        EXPECT_EQ(Label(*form, "lDefaultDir"),
-                  "Wrong or none directory in registry. Please reinstall TuneMora!");
+        EXPECT_TRUE(MessageBox::TakeShown().empty());
+        EXPECT_EQ(Label(*form, "lDefaultDir"), "No installation chosen.");
         EXPECT_EQ(Label(*form, "lVersion"), "");
-        EXPECT_FALSE(form->findChild<QPushButton*>("bRun")->isEnabled());
+        for (const char* button :
+             {"bProfileManager", "bRunSpecial", "bMaintenance", "bConfig", "bRun"}) {
+            EXPECT_FALSE(form->findChild<QPushButton*>(button)->isEnabled()) << button;
+        }
+        EXPECT_TRUE(form->findChild<QPushButton*>("bAbout")->isEnabled());
+        EXPECT_TRUE(form->findChild<QPushButton*>("bExit")->isEnabled());
         EXPECT_TRUE(form->findChild<QLabel*>("lDefaultDir")->toolTip().isEmpty());
         chooser = nullptr;
     }
+}
+
+// The game writes its config.ini whenever it runs: the installation with the newest one is where
+// the player played last, and is selected, saying why.
+TEST_F(ChooseInstallationTest, TheInstallationPlayedLastIsSelected) {
+    const auto now = fs::file_time_type::clock::now();
+    tmt::test::WriteFile(wineGame / "config.ini", "[Graphics]\r\n");
+    fs::last_write_time(wineGame / "config.ini", now - std::chrono::hours(48));
+    tmt::test::WriteFile(bottleGame / "config.ini", "[Graphics]\r\n");
+    fs::last_write_time(bottleGame / "config.ini", now - std::chrono::hours(1));
+    // A folder of that name is no file the game wrote.
+    fs::create_directories(steamGame / "config.ini");
+    QString prompt;
+    const auto form = Open([&](TFChooseInstallation& window) {
+        QTreeWidget& list = Rows(window);
+        EXPECT_EQ(list.selectedItems(), QList{list.topLevelItem(2)});
+        prompt = window.findChild<QLabel*>("lPrompt")->text();
+        QTest::keyClick(&list, Qt::Key_Return);
+    });
+    EXPECT_EQ(prompt, "TuneMora is installed in more than one place. Choose the installation to "
+                      "work on:\nThe selected one was played last: its config.ini was written most "
+                      "recently.");
+    EXPECT_EQ(Label(*form, "lVersion"), "3.0");
 }
 
 TEST_F(ChooseInstallationTest, OneInstallationIsUsedWithoutAQuestionAndNoneGivesTheError) {

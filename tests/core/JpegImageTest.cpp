@@ -21,6 +21,7 @@ using tmt::test::EncodeJpeg;
 using tmt::test::EncodeUniformJpeg;
 using tmt::test::JpegColour;
 using tmt::test::JpegOptions;
+using tmt::test::WithDimensions;
 
 using Sample = std::vector<std::uint8_t>;
 using Rgb = std::array<int, 3>;
@@ -153,24 +154,6 @@ TEST(JpegImageTest, AFitBoxChoosesTheSmallestScaleThatStillCoversTheLimitingSide
     }
 }
 
-// The frame header's height and width replaced, the rest left as it was.
-std::string WithDimensions(std::string jpeg, int width, int height) {
-    std::size_t at = 2;
-    while (at + 9 <= jpeg.size()) {
-        const auto code = static_cast<unsigned char>(jpeg[at + 1]);
-        if (code >= 0xC0 && code <= 0xC2) {
-            jpeg[at + 5] = static_cast<char>(height >> 8);
-            jpeg[at + 6] = static_cast<char>(height & 0xFF);
-            jpeg[at + 7] = static_cast<char>(width >> 8);
-            jpeg[at + 8] = static_cast<char>(width & 0xFF);
-            return jpeg;
-        }
-        at += 2 + (static_cast<unsigned char>(jpeg[at + 2]) << 8 |
-                   static_cast<unsigned char>(jpeg[at + 3]));
-    }
-    throw std::runtime_error("no frame header");
-}
-
 std::string RandomBytes(std::size_t count, std::uint32_t seed) {
     std::mt19937 engine(seed);
     std::string bytes(count, '\0');
@@ -201,14 +184,16 @@ TEST(JpegImageTest, BadInputsFailCleanlyAndQuietly) {
         {"PNG bytes", png},
         {"random bytes", RandomBytes(4096, 1)},
         {"random bytes after a start marker", "\xFF\xD8" + RandomBytes(4096, 2)},
-        {"65535x65535 claimed", WithDimensions(baseline, 65535, 65535)},
         {"zero width claimed", WithDimensions(baseline, 0, 48)},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(DecodeJpeg(AsBytes(test.bytes)).has_value());
-        EXPECT_FALSE(DecodeJpeg(AsBytes(test.bytes), 100, 100).has_value());
+        tmt::JpegRefusal refusal;
+        EXPECT_FALSE(DecodeJpeg(AsBytes(test.bytes), 0, 0, &refusal).has_value());
+        EXPECT_FALSE(refusal.tooLarge) << "unreadable, not too large";
+        EXPECT_FALSE(DecodeJpeg(AsBytes(test.bytes), 100, 100, &refusal).has_value());
+        EXPECT_FALSE(refusal.tooLarge) << "unreadable, not too large";
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
 }
@@ -223,14 +208,32 @@ TEST(JpegImageTest, TheLimitIsOnDecodedMemoryNotOnTheHeadersSize) {
     EXPECT_EQ(scaled->height, 1250);
     EXPECT_EQ(PixelAt(*scaled, 600, 600), (Rgb{128, 128, 128}));
 
-    // Claims whose decoding would hold gigabytes are refused, quietly: 1.2 GB of pixels at its
-    // own size, and a progressive file's coefficients of the whole picture, which libjpeg keeps
-    // at full size whatever the output scale.
+    // Pictures whose decoding would hold gigabytes are refused, quietly, as too large, with
+    // their size: 1.2 GB of pixels at its own size, and a progressive photo of 200 megapixels,
+    // whose coefficients libjpeg keeps for the whole picture whatever the output scale. The
+    // headers of small files claim those sizes: the decoder stops before it reads any pixel.
     const std::string progressive = Quadrants(64, 48, kRgbQuadrants, {.progressive = true});
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(DecodeJpeg(AsBytes(WithDimensions(huge, 20000, 20000))).has_value());
-    EXPECT_FALSE(DecodeJpeg(AsBytes(WithDimensions(progressive, 30000, 30000)), 8, 8).has_value());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const struct {
+        const char* name;
+        std::string bytes;
+        int fit;
+        int width;
+        int height;
+    } cases[] = {
+        {"20000x20000 at its own size", WithDimensions(huge, 20000, 20000), 0, 20000, 20000},
+        {"progressive 16384x12288 for an avatar", WithDimensions(progressive, 16384, 12288), 100,
+         16384, 12288},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        testing::internal::CaptureStderr();
+        tmt::JpegRefusal refusal;
+        EXPECT_FALSE(DecodeJpeg(AsBytes(test.bytes), test.fit, test.fit, &refusal).has_value());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(refusal.tooLarge);
+        EXPECT_EQ(refusal.width, test.width);
+        EXPECT_EQ(refusal.height, test.height);
+    }
 }
 
 TEST(JpegImageTest, StrayBytesBetweenMarkersOnlyWarnAndTheWarningStaysQuiet) {

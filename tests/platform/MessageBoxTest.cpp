@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -92,6 +93,27 @@ TEST_F(RealMessageBoxTest, ABlanklessPathWrapsWhereTheLineIsFullInsideTheScreen)
              EXPECT_EQ(lines.mid(1).join(QString()), path + ".");
              EXPECT_LE(box.frameGeometry().width(), box.screen()->availableGeometry().width());
          });
+}
+
+// The error box of the start-up comes while the main window is made and not yet shown, in the
+// corner where a window stands before it is placed; the box stands in the middle of the screen.
+TEST_F(RealMessageBoxTest, ABoxWhoseOwnerIsNotOnTheScreenStandsInTheMiddleOfTheScreen) {
+    QWidget hidden;
+    hidden.setGeometry(0, 0, 640, 480);
+    for (QWidget* owner : {&hidden, static_cast<QWidget*>(nullptr)}) {
+        SCOPED_TRACE(owner != nullptr ? "hidden owner" : "no owner");
+        Look(
+            [&] {
+                MessageBox::Typed(owner, MessageBox::Kind::Error, "No game here.", MessageBox::Ok,
+                                  MessageBox::Ok);
+            },
+            [](QMessageBox& box, QLabel&) {
+                const QPoint middle = box.screen()->availableGeometry().center();
+                const QPoint boxMiddle = box.frameGeometry().center();
+                EXPECT_LE(std::abs(boxMiddle.x() - middle.x()), 1);
+                EXPECT_LE(std::abs(boxMiddle.y() - middle.y()), 1);
+            });
+    }
 }
 
 } // namespace

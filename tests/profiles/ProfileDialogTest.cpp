@@ -4,9 +4,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -147,6 +144,31 @@ TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
     EXPECT_TRUE(NamesAnAvatar("Bob"));
 }
 
+// A readable picture that would take more memory to show than the program allows: said so, and
+// the avatar stays what it was. The file's header claims a 200-megapixel progressive photo, which
+// the decoder refuses before it reads a pixel, as it would the photo itself.
+TEST_F(ProfileDialogTest, APictureTooLargeToShowIsReportedAndTheAvatarKept) {
+    WriteFile(game / "huge.jpg",
+              tmt::test::WithDimensions(Jpeg(64, 48, {.progressive = true}), 16384, 12288));
+    MakeBobWithAvatar();
+    const std::string avatar = ReadFile(profiles / "Bob" / "avatar.jpg");
+    AnswerPictures({"C:\\Games\\TuneMora\\huge.jpg"});
+    EXPECT_TRUE(Modify([this](TFProfile& dialog, Editor& e) {
+        const QImage before = e.iAvatar->pixmap().toImage();
+        e.Button3->click();
+        const auto shown = Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+        EXPECT_EQ(shown[0].text,
+                  "C:\\Games\\TuneMora\\huge.jpg is too large to show: 16384 x 12288.");
+        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\Profiles\\Bob\\avatar.jpg");
+        EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
+        e.Button2->click();
+    }));
+    EXPECT_TRUE(NamesAnAvatar("Bob"));
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), avatar);
+}
+
 TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
     const tmt::test::JpegOptions grey = {.colour = tmt::test::JpegColour::Grayscale, .quality = 10};
     WriteFile(game / "huge.jpg", tmt::test::EncodeUniformJpeg(10001, 10000, {128}, grey));
@@ -157,39 +179,6 @@ TEST_F(ProfileDialogTest, APhotoOverAHundredMegapixelsIsShownScaledDown) {
     e.Button3->click();
     EXPECT_EQ(e.iAvatar->pixmap().size(), QSize(100, 100));
     EXPECT_TRUE(Shown().empty());
-}
-
-// The real picture dialog, driven through its widgets.
-TEST_F(ProfileDialogTest, PictureDialogOffersJpegsWithPreviewAndAnswersInTheGamesForm) {
-    std::optional<std::string> picked;
-    TFProfile owner;
-    const bool shown = tmt::test::WhileShown<QFileDialog>(
-        [&] { picked = tmt::ui::OpenPicture(&owner); },
-        [&](QFileDialog& dialog) {
-            EXPECT_EQ(dialog.nameFilters(), QStringList{"JPEG Image File (*.jpg *.jpeg)"});
-            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-            EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
-            EXPECT_TRUE(dialog.testOption(QFileDialog::HideNameFilterDetails));
-            EXPECT_TRUE(dialog.isSizeGripEnabled());
-            // The type box reads the description as written, with its closing blank.
-            const auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-            EXPECT_TRUE(types != nullptr && types->count() == 1 &&
-                        types->currentText() == "JPEG Image File ");
-            auto* preview = dialog.findChild<QLabel*>("picturePreview");
-            ASSERT_NE(preview, nullptr) << "no preview";
-            emit dialog.currentChanged(QString::fromStdString((game / "red.jpg").string()));
-            EXPECT_FALSE(preview->pixmap().isNull());
-            emit dialog.currentChanged(QString::fromStdString((game / "Tunemora.exe").string()));
-            EXPECT_TRUE(preview->pixmap().isNull());
-            // The name field takes the whole path, as a user may type it; the list's own
-            // selection depends on the folder having been read, which happens in the background.
-            dialog.findChild<QLineEdit*>("fileNameEdit")
-                ->setText(QString::fromStdString((game / "red.jpg").string()));
-            QMetaObject::invokeMethod(&dialog, "accept");
-            EXPECT_FALSE(dialog.isVisible()) << "the dialog refused the file";
-        });
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(picked, "C:\\Games\\TuneMora\\red.jpg");
 }
 
 } // namespace

@@ -381,22 +381,38 @@ TEST_F(ProfileManagerTest, RefusedNamesShowTheReasonAndWriteNothing) {
     }
 }
 
-TEST_F(ProfileManagerTest, TextTheProfileFileCannotHoldIsReportedAndNothingWritten) {
+// The editor stays open with everything typed, so the player can change what the file cannot hold
+// rather than type it all again.
+TEST_F(ProfileManagerTest, TextTheProfileFileCannotHoldIsReportedInTheOpenEditor) {
     const std::string prf = "[profile]\r\nname=Bob\r\nlogin=bob\r\nlocked=no\r\n";
     MakeProfile("Bob", prf);
     OpenManager();
+    const QString typed = QString::fromUtf8("B\u00f3b \u0141o\u015b");
+    std::vector<MessageBox::Shown> shown;
     EXPECT_TRUE(WithEditor([this] { Press("bModyfi"); },
-                           [](TFProfile&, Editor& e) {
-                               e.eLogin->setText(QString::fromUtf8("\u65e5\u672c"));
+                           [&](TFProfile& editor, Editor& e) {
+                               e.eName->setText(typed);
+                               e.eLogin->setText("robert");
+                               e.cbLocked->setChecked(true);
+                               e.Button2->click();
+                               shown = Shown();
+                               EXPECT_TRUE(editor.isVisible());
+                               EXPECT_EQ(e.eName->text(), typed);
+                               EXPECT_EQ(e.eLogin->text(), "robert");
+                               EXPECT_TRUE(e.cbLocked->isChecked());
+                               EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
+
+                               // What the file holds is saved at the next press.
+                               e.eName->setText(QString::fromUtf8("B\u00f3b"));
                                e.Button2->click();
                            }));
-    const auto shown = Shown();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
     EXPECT_EQ(shown[0].text.toStdString(),
               "C:\\Games\\TuneMora\\Profiles\\Bob\\profile.prf cannot store these characters: "
-              "\u65e5 \u672c.");
-    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), prf);
+              "\u0141 \u015b.");
+    EXPECT_EQ(ReadFile(profiles / "Bob" / "profile.prf"), "[profile]\r\nname=B\xF3"
+                                                          "b\r\nlogin=robert\r\nlocked=yes\r\n");
 }
 
 // An add of which nothing could be written leaves no folder behind, then tells the user.

@@ -213,21 +213,28 @@ TEST_F(ConfigureWindowTest, ResetAsksAndDeletesTheFile) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(ConfigureWindowTest, ASongsFolderTheFileCannotHoldIsReportedBeforeAnythingIsWritten) {
-    const QString folder = QString::fromUtf8("C:\\\u0418\u0433\u0440\u044b");
+// Told when the folder is chosen: at Save the rest of what was set would be lost with it.
+TEST_F(ConfigureWindowTest, ASongsFolderTheFileCannotHoldIsRefusedWhenChosen) {
+    const QString folder = QString::fromUtf8("C:\\Piosenki \u0141\u00f3d\u017a");
     tmt::ui::SetFolderChooserForTesting(
         [&] { return std::optional<std::string>(folder.toStdString()); });
     Config("[Graphics]\r\nResolution=1x1\r\n");
     Open();
+    Get<QLineEdit>("eResW")->setText("1280");
     Click("bSongsDir");
-    Click("bSave");
-    const auto shown = MessageBox::TakeShown();
+    auto shown = MessageBox::TakeShown();
     ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
     EXPECT_EQ(shown[0].text.toStdString(),
               "C:\\Games\\TuneMora\\config.ini cannot store these characters: "
-              "\u0418 \u0433 \u0440 \u044b.");
+              "\u0141 \u017a.");
+    EXPECT_EQ(Get<QLabel>("lSongsDir")->text(), "Default");
+    EXPECT_EQ(Text("eResW"), "1280");
     EXPECT_EQ(Config(), "[Graphics]\r\nResolution=1x1\r\n");
-    EXPECT_TRUE(window->isVisible());
+
+    Click("bSave");
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_NE(Config().find("Resolution=1280x1"), std::string::npos);
 
     // Without a config.ini the save creates one that holds the folder: UTF-16LE.
     window->close();
@@ -261,6 +268,23 @@ TEST_F(ConfigureWindowTest, AFailedWriteStopsTheSaveAndKeepsTheWindowOpen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(std::distance(fs::directory_iterator(game), fs::directory_iterator()), 2)
         << "only Tunemora.exe and config.ini: no temporary file left";
+}
+
+// Players make config.ini read-only so that the game leaves it as it is; the program never
+// rewrites it either, also when it runs as root, who may write any file.
+TEST_F(ConfigureWindowTest, AReadOnlyConfigIsNeverRewritten) {
+    const std::string kept = "[Graphics]\r\nResolution=1x1\r\n";
+    Config(kept);
+    fs::permissions(game / "config.ini",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Open();
+    Get<QLineEdit>("eResW")->setText("800");
+    Click("bSave");
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Unable to write to C:\\Games\\TuneMora\\config.ini.");
+    EXPECT_EQ(Config(), kept);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(ConfigureWindowTest, TheSongsFolderIsShownAsTheCharactersItHas) {

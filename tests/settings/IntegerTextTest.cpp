@@ -14,7 +14,13 @@ TEST(IntegerText, ConvertsExactlyTheGamesIntegerTexts) {
         {"0", 0},
         {"42", 42},
         {"  42", 42},
-        {"\t7", 7},
+        // Blanks only: a tab, a line end or any other white space does not lead a number.
+        {"\t7", std::nullopt},
+        {" \t7", std::nullopt},
+        {"\n7", std::nullopt},
+        {"\xC2\xA0"
+         "7",
+         std::nullopt},
         {"+5", 5},
         {"-5", -5},
         {"2147483647", 2147483647},

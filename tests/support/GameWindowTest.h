@@ -19,7 +19,8 @@ namespace tmt::test {
 // outside any game folder, and the main window created on it, as the tool windows expect.
 class GameWindowTest : public ::testing::Test {
 protected:
-    explicit GameWindowTest(std::string folder = "Games/TuneMora") : folder_(std::move(folder)) {}
+    explicit GameWindowTest(std::string folder = "Games/TuneMora", PrefixUse use = PrefixUse::Files)
+        : prefix(use), folder_(std::move(folder)) {}
 
     void SetUp() override {
         platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");

@@ -161,4 +161,21 @@ std::string EncodeUniformJpeg(int width, int height, const std::vector<std::uint
         width, height, [&](JDIMENSION) { return row.data(); }, options);
 }
 
+std::string WithDimensions(std::string jpeg, int width, int height) {
+    std::size_t at = 2;
+    while (at + 9 <= jpeg.size()) {
+        const auto code = static_cast<unsigned char>(jpeg[at + 1]);
+        if (code >= 0xC0 && code <= 0xC2) {
+            jpeg[at + 5] = static_cast<char>(height >> 8);
+            jpeg[at + 6] = static_cast<char>(height & 0xFF);
+            jpeg[at + 7] = static_cast<char>(width >> 8);
+            jpeg[at + 8] = static_cast<char>(width & 0xFF);
+            return jpeg;
+        }
+        at += 2 + (static_cast<unsigned char>(jpeg[at + 2]) << 8 |
+                   static_cast<unsigned char>(jpeg[at + 3]));
+    }
+    throw std::runtime_error("no frame header");
+}
+
 } // namespace tmt::test

@@ -35,6 +35,10 @@ std::string EncodeJpeg(int width, int height, const std::vector<std::uint8_t>& s
 std::string EncodeUniformJpeg(int width, int height, const std::vector<std::uint8_t>& sample,
                               const JpegOptions& options = {});
 
+// The frame header's height and width replaced, the rest left as it was: a small file that claims
+// a large picture.
+std::string WithDimensions(std::string jpeg, int width, int height);
+
 inline std::span<const std::uint8_t> AsBytes(const std::string& bytes) {
     return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
 }

@@ -9,13 +9,18 @@
 
 namespace tmt::test {
 
+// Whether Windows programs are to run on the system of a test, as the game itself.
+enum class PrefixUse { Files, RunsPrograms };
+
 // The system the game is installed on, for one test. On Linux a Wine-prefix-shaped folder:
 // drive_c, dosdevices/c: -> ../drive_c and z: -> /, and WINEPREFIX pointing at it while the object
-// lives. On Windows the real registry and drive C: of the system the tests run on (a Wine prefix
-// of their own), put back as they were when the object goes.
+// lives; one that runs programs is a real Wine prefix besides, made from the prefix that the test
+// tm_wine_template makes in the build folder (its registry copied, its Windows folder linked), in
+// which Wine starts at once. On Windows the real registry and drive C: of the system the tests run
+// on (a Wine prefix of their own), put back as they were when the object goes.
 class TestPrefix {
 public:
-    TestPrefix();
+    explicit TestPrefix(PrefixUse use = PrefixUse::Files);
     ~TestPrefix();
     TestPrefix(const TestPrefix&) = delete;
     TestPrefix& operator=(const TestPrefix&) = delete;

@@ -1,5 +1,7 @@
 #include "platform/qt/FolderBrowser.h"
 
+#include "platform/qt/windows/OwnerWindow.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -42,8 +44,7 @@ int CALLBACK CentreWhenOpened(HWND chooser, UINT message, LPARAM, LPARAM mainWin
 std::optional<std::string> BrowseForFolder(QWidget* owner, const QString& text) {
     // The newer dialog style is made of COM objects of the calling thread's apartment.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const HWND ownerWindow =
-        owner != nullptr ? reinterpret_cast<HWND>(owner->window()->winId()) : nullptr;
+    const HWND ownerWindow = OwnerWindow(owner);
     const HWND mainWindow =
         ownerWindow != nullptr ? ::GetAncestor(ownerWindow, GA_ROOTOWNER) : nullptr;
     const std::wstring title = text.toStdWString();

@@ -110,7 +110,8 @@ struct TestPrefix::Saved {
     std::set<std::wstring> topFolders;
 };
 
-TestPrefix::TestPrefix() : saved_(std::make_unique<Saved>()) {
+// The system the tests run on runs programs anyway.
+TestPrefix::TestPrefix(PrefixUse) : saved_(std::make_unique<Saved>()) {
     DeleteInstallKey();
     saved_->topFolders = TopFoldersOfDriveC();
 }
