@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kFlatpakLutris[] = "net.lutris.Lutris";
-// The version a game without one of its own runs on since Lutris 0.5.18: the newest GE-Proton,
+// The version a game without one of its own runs on since Lutris 0.5.20: the newest GE-Proton,
 // through umu (lutris/util/wine/wine.py, GE_PROTON_LATEST).
 constexpr char kGeProton[] = "ge-proton";
 

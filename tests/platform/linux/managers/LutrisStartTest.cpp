@@ -189,7 +189,7 @@ TEST_F(LutrisStartTest, AGameWithoutAVersionTakesTheRunnersElseLutrisDefault) {
     found = Find();
     EXPECT_EQ(StartedBy(found.at(0)).program.filename(), "wine");
 
-    // Lutris's own default since 0.5.18: the newest GE-Proton through umu.
+    // Lutris's own default since 0.5.20: the newest GE-Proton through umu.
     fs::remove(Config() / "runners" / "wine.yml");
     found = Find();
     start = StartedBy(found.at(0));
