@@ -79,10 +79,9 @@ bool Forward(int from, Report& tail) {
     return got == 0;
 }
 
-// Closes every descriptor of the tool's but the standard error and the two pipes: the supervisor
-// lives as long as the game, and must not keep the tool's display connection, files or the pipe
-// of whoever reads the tool's output open after the tool has ended.
-void CloseAllBut(int first, int second) {
+// Closes every descriptor but the ones kept. Between fork and exec, so no allocation: the kept
+// descriptors come as a small array, sorted in place.
+template <std::size_t N> void CloseAllBut(int (&keep)[N]) {
     const auto closeRange = [](unsigned from, unsigned to) {
         if (::syscall(SYS_close_range, from, to, 0) == 0) {
             return;
@@ -96,10 +95,12 @@ void CloseAllBut(int first, int second) {
             ::close(static_cast<int>(fd));
         }
     };
-    int keep[] = {STDERR_FILENO, first, second};
     std::sort(std::begin(keep), std::end(keep));
     unsigned from = 0;
     for (const int fd : keep) {
+        if (fd < 0) {
+            continue;
+        }
         const auto kept = static_cast<unsigned>(fd);
         if (kept > from) {
             closeRange(from, kept - 1);
@@ -113,7 +114,9 @@ void CloseAllBut(int first, int second) {
 // ends or `settle` passes, reports which, and keeps passing its standard error on until nobody
 // writes to it any more.
 [[noreturn]] void Supervise(pid_t runner, int errors, int report, long long settle) {
-    CloseAllBut(errors, report);
+    // It lives as long as the game and needs no standard input or output.
+    int keep[] = {STDERR_FILENO, errors, report};
+    CloseAllBut(keep);
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, nullptr);
@@ -229,6 +232,14 @@ StartResult StartDetached(const std::vector<std::string>& arguments,
         if (supervisor != 0) {
             ::_exit(supervisor < 0 ? 1 : 0);
         }
+        // The tool's descriptors go before the runner is made, not in the supervisor only: the
+        // supervisor outlives the tool, and a runner between fork and exec still holds even the
+        // descriptors that close on exec (the tool's display connection, its files, the pipe of
+        // whoever reads its output) while the supervisor may already have told the tool it runs.
+        int keep[] = {STDIN_FILENO,      STDOUT_FILENO,      STDERR_FILENO,
+                      errors.read.Get(), errors.write.Get(), report.write.Get()};
+        CloseAllBut(keep);
+        report.read.Release();
         const pid_t runner = ::fork();
         if (runner == 0) {
             Report failure;
@@ -245,7 +256,6 @@ StartResult StartDetached(const std::vector<std::string>& arguments,
             ::_exit(127);
         }
         ::close(errors.write.Release());
-        ::close(report.read.Release());
         if (runner < 0) {
             ::_exit(1);
         }

@@ -164,6 +164,9 @@ Launcher::Arguments Launcher::Fixed(std::vector<std::string> leading) {
 StartResult Launcher::Start(const std::filesystem::path& executable, std::string_view switches,
                             const std::filesystem::path& folder,
                             std::chrono::milliseconds settle) const {
+    if (!refusal.empty()) {
+        return {false, refusal};
+    }
     const std::optional<FoundProgram> program = FindProgram(programs);
     if (!program) {
         return {false, runnerName + " is not installed: the program " +
@@ -176,7 +179,8 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     std::vector<std::string> command{program->path};
     const std::vector<std::string> tail = arguments(executable.string(), SplitAtBlanks(switches));
     command.insert(command.end(), tail.begin(), tail.end());
-    return StartDetached(command, EnvironmentWith(environment), folder.string(), settle);
+    return StartDetached(command, EnvironmentWith(environment),
+                         workingFolder.value_or(folder).string(), settle);
 }
 
 } // namespace tmt::platform

@@ -31,6 +31,11 @@ public:
     // Why the switches cannot reach the game through this runner, as a sentence for the user;
     // empty when they do.
     std::string switchesLost;
+    // Why the manager would refuse to start the game, as a sentence for the user; empty when it
+    // starts it. Nothing is started then.
+    std::string refusal;
+    // The working folder the manager gives the game, when it is not the game's own folder.
+    std::optional<std::filesystem::path> workingFolder;
 
     // The prefix's own wine program (the first that exists), to ask a running Wine server of the
     // prefix; empty when the manager's records name none.
@@ -50,9 +55,10 @@ public:
     static Launcher WineProgram(const std::filesystem::path& prefix,
                                 const std::filesystem::path& wine);
 
-    // Starts `executable` (native) with `switches` as its command tail and `folder` as working
-    // folder, detached. Never waits for the game, only for a runner that ends within `settle`
-    // (as one does that refuses its arguments), whose failure is then reported.
+    // Starts `executable` (native) with `switches` as its command tail and `folder` (or the
+    // manager's own working folder) as working folder, detached. Never waits for the game, only for
+    // a runner that ends within `settle` (as one does that refuses its arguments), whose failure is
+    // then reported.
     StartResult Start(const std::filesystem::path& executable, std::string_view switches,
                       const std::filesystem::path& folder,
                       std::chrono::milliseconds settle = std::chrono::seconds(2)) const;

@@ -43,6 +43,9 @@ inline constexpr std::size_t kHeroicLibrary = 4 << 20;
 inline constexpr std::size_t kHeroicStore = 16 << 20;
 // Steam's libraryfolders.vdf: about 30 bytes per installed app and library.
 inline constexpr std::size_t kSteamLibraries = 1 << 20;
+// Steam's config/config.vdf: a few tens of KB of settings, with about 100 bytes per game given a
+// compatibility tool of its own.
+inline constexpr std::size_t kSteamConfig = 1 << 20;
 // An appmanifest_<id>.acf: 1 to 3 KB.
 inline constexpr std::size_t kSteamManifest = 64 << 10;
 // A Steam user's config/shortcuts.vdf: about 600 bytes per non-Steam game.

@@ -154,6 +154,9 @@ Verdict CompareWrite(const WriteRun& run) {
                    ? Verdict{Verdict::Mend, "write-refuses-unsafe", "Wine: " + run.wine}
                    : Verdict{};
     }
+    if (run.readOnly && wineOk && RefusedUnchanged(run)) {
+        return {Verdict::Mend, "write-refuses-read-only", "ours: " + run.ours};
+    }
     if (hasValue && !run.fits && wineOk) {
         const std::string encoding = EncodingClass(run.before);
         if (encoding == "ansi" && RefusedUnchanged(run) &&

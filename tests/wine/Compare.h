@@ -45,7 +45,8 @@ struct WriteRun {
     std::optional<std::string> normalized;
     // Wine's write into a file holding only the UTF-16LE mark, for a file that was missing.
     std::optional<std::string> utf16File;
-    bool fits = true; // every text of the change has an exact form in the ANSI code page
+    bool fits = true;      // every text of the change has an exact form in the ANSI code page
+    bool readOnly = false; // the file had no write permission for anyone before the write
     // Both results as Wine's own reader sees them (the probe's dump).
     std::string oursDump;
     std::string wineDump;
@@ -59,7 +60,8 @@ struct WriteRun {
 //    and values in both results;
 // and the decided mends: a change IsUnsafeChange names is refused; a text the ANSI code page
 // cannot hold is refused for an existing ANSI file (with "<path> cannot store these characters")
-// and makes a new file UTF-16LE with a mark, as Wine writes that file.
+// and makes a new file UTF-16LE with a mark, as Wine writes that file; a read-only file is never
+// rewritten, even where Wine runs as root and writes it.
 Verdict CompareWrite(const WriteRun& run);
 
 // Reads, key lists, listings, registry values and the rest: the texts must be equal. `narrowNames`

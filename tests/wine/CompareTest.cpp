@@ -72,6 +72,23 @@ TEST(CompareWriteTest, OutcomesMustMatchAndAFailureChangesNothing) {
     EXPECT_EQ(CompareWrite(run).name, "write-bytes");
 }
 
+TEST(CompareWriteTest, RefusingAReadOnlyFileIsAMendOnlyWhenTheFileStaysAsItWas) {
+    WriteRun run = AgreeingRun();
+    run.readOnly = true; // Wine, run as root, writes it
+    run.ours = "fail";
+    run.oursFile = kFile;
+    EXPECT_EQ(CompareWrite(run).name, "write-refuses-read-only");
+
+    run.oursFile = "";
+    EXPECT_EQ(CompareWrite(run).name, "write-result");
+
+    run = AgreeingRun();
+    run.readOnly = true; // both refuse, as for anyone but root
+    run.ours = run.wine = "fail";
+    run.oursFile = run.wineFile = kFile;
+    EXPECT_EQ(CompareWrite(run).kind, Verdict::Agree);
+}
+
 TEST(CompareWriteTest, RefusingALineBreakingChangeIsAMendOnlyWhenTheFileStaysAsItWas) {
     WriteRun run = AgreeingRun();
     run.write.fields[3] = "2\r\nInjected=1";

@@ -26,6 +26,15 @@ std::optional<std::string> FileBytes(const fs::path& path) {
     return fs::is_regular_file(path, error) ? Slurp(path) : std::nullopt;
 }
 
+// No one may write the file: the program refuses to rewrite it, whoever runs it.
+bool IsReadOnly(const fs::path& path) {
+    std::error_code error;
+    const fs::perms perms = fs::status(path, error).permissions();
+    constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return !error && fs::is_regular_file(path, error) && (perms & kWrite) == fs::perms::none;
+}
+
 std::vector<Case> ReadCases(const fs::path& path) {
     std::vector<Case> cases;
     std::istringstream lines(Slurp(path).value_or(""));
@@ -161,6 +170,7 @@ Verdict Comparison::Mutation(const std::string& locale, const Case& c,
         run.normalized = FileBytes(side / "norm" / path);
         run.utf16File = FileBytes(side / "alt" / path);
         run.fits = Result(fits_, c.id) != "no";
+        run.readOnly = IsReadOnly(work_ / "corpus/mut" / path);
         run.oursDump = Result(dumps_, "o:" + c.id);
         run.wineDump = Result(dumps_, "w:" + c.id);
         return CompareWrite(run);

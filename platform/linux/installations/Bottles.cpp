@@ -16,8 +16,7 @@ struct BottlesData {
 
 // The bottle's runner's own wine ("sys-..." runners are the system's Wine).
 Launcher RunnerWine(const BottlesData& data, const fs::path& bottle, const std::string& runner) {
-    if (runner.empty() || runner.rfind("sys-", 0) == 0 || runner.find('/') != std::string::npos ||
-        runner == "." || runner == "..") {
+    if (!PlainName(runner) || runner.rfind("sys-", 0) == 0) {
         return Launcher::SystemWine(bottle);
     }
     const fs::path folder = data.folder / "runners" / runner;

@@ -1,5 +1,6 @@
 #include "platform/linux/installations/LutrisWine.h"
 
+#include "platform/linux/installations/LutrisProton.h"
 #include "platform/linux/installations/Sources.h"
 #include "platform/linux/installations/Yaml.h"
 
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kFlatpakLutris[] = "net.lutris.Lutris";
-// The version a game without one of its own runs on since Lutris 0.5.18: the newest GE-Proton,
+// The version a game without one of its own runs on since Lutris 0.5.20: the newest GE-Proton,
 // through umu (lutris/util/wine/wine.py, GE_PROTON_LATEST).
 constexpr char kGeProton[] = "ge-proton";
 
@@ -30,11 +31,6 @@ struct Runner {
     std::optional<std::string> protonPath;
     std::vector<std::string> winePrograms;
 };
-
-bool IsFile(const fs::path& path) {
-    std::error_code error;
-    return fs::is_regular_file(path, error);
-}
 
 class Options {
 public:
@@ -113,33 +109,6 @@ std::string Version(const LutrisLevels& levels, const YAML::Node& record) {
     return kGeProton;
 }
 
-bool PlainName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
-// umu's launch script as Lutris finds it (lutris/util/wine/proton.py, get_umu_path): umu-run on
-// PATH, else in the shared folders, else in Lutris's own runtime. In the Flatpak it is the
-// sandbox's own, found there by name.
-std::optional<std::string> UmuPath(const LutrisFolders& folders) {
-    const fs::path runtime = folders.data / "runtime";
-    if (folders.flatpak) {
-        return IsFile(runtime / "umu" / "umu-run") ? (runtime / "umu" / "umu-run").string()
-                                                   : std::string("umu-run");
-    }
-    if (auto onPath = FindProgram({"umu-run"})) {
-        return onPath->path;
-    }
-    for (const fs::path& base :
-         {fs::path("/usr/local/share"), fs::path("/usr/share"), fs::path("/opt"), runtime}) {
-        for (const char* entry : {"umu-run", "umu_run.py"}) {
-            if (IsFile(base / "umu" / entry)) {
-                return (base / "umu" / entry).string();
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // The system's Wine builds by their version names (lutris/util/wine/wine.py, WINE_PATHS).
 std::optional<std::string> SystemWinePath(const std::string& version) {
     static const std::map<std::string, std::string> paths = {
@@ -180,22 +149,26 @@ Runner Resolve(const LutrisFolders& folders, const Options& options, const std::
         const auto found = FindProgram({*system});
         return found ? WineRunner(found->path) : Resolve(folders, options, kGeProton);
     }
-    const fs::path own = folders.data / "runners" / "wine" / version;
-    // A Proton build among the runners is run through umu, which Lutris needs for any Proton
+    // A Proton build is run through umu, without which Lutris offers none
     // (proton.get_proton_versions); its wine only tells Lutris that it is whole.
-    if (PlainName(version) && IsFile(own / "proton") &&
-        (folders.flatpak || UmuPath(folders).has_value())) {
+    const auto proton =
+        folders.flatpak || UmuPath(folders) ? ProtonFolder(folders, version) : std::nullopt;
+    if (proton) {
         for (const char* dist : {"dist", "files"}) {
-            if (IsFile(own / dist / "bin" / "wine")) {
-                Runner umu = Umu(folders, own.string());
-                umu.wine = (own / dist / "bin" / "wine").string();
+            if (IsFile(*proton / dist / "bin" / "wine")) {
+                Runner umu = Umu(folders, proton->string());
+                umu.wine = (*proton / dist / "bin" / "wine").string();
                 umu.winePrograms = {umu.wine};
                 return umu;
             }
         }
-        return {
-            (own / "files" / "bin" / "wine").string(), "Proton " + version, "", std::nullopt, {}};
+        return {(*proton / "files" / "bin" / "wine").string(),
+                "Proton " + version,
+                "",
+                std::nullopt,
+                {}};
     }
+    const fs::path own = folders.data / "runners" / "wine" / version;
     if (version == "custom") {
         const auto custom = options.Runner("custom_wine_path");
         return custom && IsFile(*custom) ? WineRunner(*custom)
@@ -352,6 +325,17 @@ private:
     Settings settings_;
 };
 
+// The folder of the game's working_dir option ("~" standing for the home folder); Lutris starts
+// the game in its program's own folder otherwise.
+std::optional<fs::path> WorkingFolder(const Options& options, const fs::path& home) {
+    const std::string folder = options.Game("working_dir").value_or("");
+    if (folder == "~" || folder.rfind("~/", 0) == 0) {
+        return home / folder.substr(std::min<std::size_t>(2, folder.size()));
+    }
+    return !folder.empty() && folder.front() == '/' ? std::optional<fs::path>(folder)
+                                                    : std::nullopt;
+}
+
 // runner.get_env, wine.get_env and wine.finish_env, in their order.
 Settings GameEnvironment(const Options& options, const Runner& runner, const std::string& version,
                          const std::string& arch, const fs::path& prefix) {
@@ -404,12 +388,16 @@ Launcher LutrisLauncher(const LutrisFolders& folders, const LutrisLevels& levels
     const Options options(levels, record);
     const std::string version = Version(levels, record);
     const Runner runner = Resolve(folders, options, version);
-    const Settings environment =
-        GameEnvironment(options, runner, version, Arch(options, runner, prefix), prefix);
+    const std::string arch = Arch(options, runner, prefix);
+    const Settings environment = GameEnvironment(options, runner, version, arch, prefix);
     std::vector<std::string> leading;
     Launcher launcher;
     launcher.prefix = prefix;
     launcher.winePrograms = runner.winePrograms;
+    if (runner.protonPath && arch == "win32") {
+        launcher.refusal = "Proton is not compatible with 32-bit prefixes.";
+    }
+    launcher.workingFolder = WorkingFolder(options, folders.home);
     if (folders.flatpak) {
         // The Flatpak's programs and paths are its sandbox's: the game runs there, with the
         // variables given to the sandbox itself.

@@ -24,10 +24,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-bool PlainName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
 // The text between the first pair of double quotes after `lead` at the start of `line`.
 std::optional<std::string> QuotedAfter(const std::string& line, const std::string& lead) {
     if (line.rfind(lead, 0) != 0) {

@@ -56,6 +56,15 @@ bool IsFolder(const fs::path& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsFile(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool PlainName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
 std::optional<fs::path> RecordedPath(const std::string& text, const Home& home) {
     if (text.rfind("~/", 0) == 0) {
         return home.home / text.substr(2);

@@ -44,6 +44,9 @@ std::vector<Candidate> PlayOnLinuxPrefixes(const Home& home);
 // The names in a folder, sorted; nothing when it cannot be read.
 std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 bool IsFolder(const std::filesystem::path& path);
+bool IsFile(const std::filesystem::path& path);
+// A name from a record that names one entry of a folder: not empty, no "/", not "." or "..".
+bool PlainName(const std::string& name);
 // A path from a manager's record: "~/" stands for the home folder; only absolute paths count.
 std::optional<std::filesystem::path> RecordedPath(const std::string& text, const Home& home);
 // The wine programs of the Proton whose script is `proton`: in files/ beside it, or in dist/ in
