@@ -176,6 +176,12 @@ StartResult Launcher::Start(const std::filesystem::path& executable, std::string
     if (!program->refusal.empty()) {
         return {false, runnerName + " is not started: " + program->refusal + "."};
     }
+    for (const std::filesystem::path& handed : handedPrograms) {
+        const auto checked = CheckProgram(handed);
+        if (const auto* untrusted = std::get_if<UntrustedProgram>(&checked)) {
+            return {false, runnerName + " is not started: " + untrusted->reason + "."};
+        }
+    }
     std::vector<std::string> command{program->path};
     const std::vector<std::string> tail = arguments(executable.string(), SplitAtBlanks(switches));
     command.insert(command.end(), tail.begin(), tail.end());

@@ -34,6 +34,9 @@ public:
     // Why the manager would refuse to start the game, as a sentence for the user; empty when it
     // starts it. Nothing is started then.
     std::string refusal;
+    // Programs that a record named and the runner is told to run in its turn (a Proton's script,
+    // handed to umu in PROTONPATH): trusted as the runner itself must be, or nothing starts.
+    std::vector<std::filesystem::path> handedPrograms;
     // The working folder the manager gives the game, when it is not the game's own folder.
     std::optional<std::filesystem::path> workingFolder;
 

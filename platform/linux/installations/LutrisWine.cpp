@@ -397,6 +397,10 @@ Launcher LutrisLauncher(const LutrisFolders& folders, const LutrisLevels& levels
     if (runner.protonPath && arch == "win32") {
         launcher.refusal = "Proton is not compatible with 32-bit prefixes.";
     }
+    // A Proton found by its folder may lie in a Steam library on a disk that other accounts share.
+    if (runner.protonPath && runner.protonPath->starts_with('/')) {
+        launcher.handedPrograms = {fs::path(*runner.protonPath) / "proton"};
+    }
     launcher.workingFolder = WorkingFolder(options, folders.home);
     if (folders.flatpak) {
         // The Flatpak's programs and paths are its sandbox's: the game runs there, with the

@@ -166,6 +166,44 @@ TEST_F(OwnershipTest, ARunnerThatAnotherAccountOwnsOrMayChangeNeverRuns) {
     EXPECT_TRUE(runners.Starts().empty());
 }
 
+TEST_F(OwnershipTest, LutrisRunsOnlyTheUsersOwnProtonFromASharedSteamLibrary) {
+    // The Steam library of a games disk that both accounts use, listed in the user's Steam: a
+    // Proton of each account there, each the Wine version of one Lutris game.
+    const fs::path steam = Home() / ".steam" / "steam";
+    const fs::path shared = Home() / "Games Disk" / "SteamLibrary";
+    fs::create_directories(steam / "steamapps");
+    tmt::test::WriteLibraryFolders(steam / "config", steam, shared);
+    const fs::path common = shared / "steamapps" / "common";
+    for (const char* proton : {"Mine", "Theirs"}) {
+        runners.Install(common / proton / "proton");
+        runners.Install(common / proton / "files" / "bin" / "wine");
+        const std::string game = std::string(proton) == "Mine" ? "mine" : "theirs";
+        home.MakePrefix(Home() / "Games" / game);
+        WriteFile(Home() / ".config/lutris/games" / (game + "-1.yml"),
+                  "game:\n  prefix: ~/Games/" + game + "\nwine:\n  version: " + proton + "\n");
+    }
+    runners.AddToPath("umu-run");
+    GiveHome({common / "Theirs"});
+    for (fs::path folder = common; folder != Home(); folder = folder.parent_path()) {
+        ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
+        fs::permissions(folder, fs::perms::all | fs::perms::sticky_bit);
+    }
+
+    const AccountRun theirs = Search({"start", "Lutris: theirs", ""});
+    EXPECT_NE(theirs.out.find("not started: umu is not started: the program " +
+                              (common / "Theirs" / "proton").string() +
+                              " belongs to another account."),
+              std::string::npos)
+        << theirs.out;
+    EXPECT_TRUE(runners.Starts().empty());
+    const AccountRun mine = Search({"start", "Lutris: mine", ""});
+    EXPECT_NE(mine.out.find("started"), std::string::npos) << mine.out << mine.err;
+    const auto starts = runners.WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].program.filename(), "umu-run");
+    EXPECT_EQ(starts[0].environment.at("PROTONPATH"), (common / "Mine").string());
+}
+
 // Hands a fake server's folders and socket to `account`, open for anyone to reach.
 void OpenTo(const FakeWineServer& server, const tmt::test::Account& account) {
     for (const fs::path& path : server.Chain()) {
