@@ -74,46 +74,45 @@ std::string EscapedSectionName(std::string_view keyPath) {
 
 // Whether whole sections of system.reg may hold the key: a section line names it plainly, or a
 // section line's name holds escapes or bytes beyond ASCII, which only decoding can compare (Wine
-// drops a byte that begins no UTF-8 sequence, and folds letters beyond ASCII). Most pieces hold
-// neither and are passed over at the pace of a byte scan, without taking each line apart.
+// drops a byte that begins no UTF-8 sequence, and folds letters beyond ASCII). A name is walked
+// beside the key only up to its first plain byte that differs: decoding leaves plain bytes as they
+// are, so no escape further on can make such a name the key. Most names differ within a few
+// bytes, and most pieces are passed over at nearly the pace of a byte scan.
 bool MayHoldKey(std::string_view content, std::string_view escapedName) {
-    // The bytes that end or escape a name or need decoding; one table look-up tells them from the
-    // rest.
-    static constexpr auto kSpecial = [] {
-        std::array<bool, 256> special{};
-        for (std::size_t byte = 0x80; byte < special.size(); ++byte) {
-            special[byte] = true;
-        }
-        special[static_cast<unsigned char>(']')] = true;
-        special[static_cast<unsigned char>('\n')] = true;
-        special[static_cast<unsigned char>('\\')] = true;
-        return special;
-    }();
-    const auto special = [](char c) {
-        return kSpecial[static_cast<unsigned char>(c)];
-    };
     for (std::size_t at = content.find('['); at != std::string_view::npos;
          at = content.find('[', at + 1)) {
         if (at > 0 && content[at - 1] != '\n') {
             continue;
         }
+        std::size_t matched = 0;
         for (std::size_t i = at + 1; i < content.size(); ++i) {
-            if (!special(content[i])) {
-                continue;
-            }
-            if (content[i] == ']') {
-                if (EqualsIgnoreAsciiCase(content.substr(at + 1, i - at - 1), escapedName)) {
+            const char c = content[i];
+            if (c == ']') {
+                if (matched == escapedName.size()) {
                     return true;
                 }
                 break;
             }
-            if (content[i] == '\n') {
-                break;
-            }
-            if (content[i] != '\\' || i + 1 >= content.size() || content[i + 1] != '\\') {
+            if (static_cast<unsigned char>(c) >= 0x80) {
                 return true;
             }
-            ++i;
+            if (c == '\\') {
+                if (i + 1 >= content.size() || content[i + 1] != '\\') {
+                    return true;
+                }
+                // A doubled separator stands in the escaped name as it stands here.
+                if (escapedName.substr(matched, 2) != "\\\\") {
+                    break;
+                }
+                matched += 2;
+                ++i;
+                continue;
+            }
+            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            if (c == '\n' || matched == escapedName.size() || upper != escapedName[matched]) {
+                break;
+            }
+            ++matched;
         }
     }
     return false;

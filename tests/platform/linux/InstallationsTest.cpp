@@ -314,7 +314,8 @@ TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
     for (const std::size_t at :
          {std::size_t{100}, std::size_t{512 << 10} - 20, std::size_t{(512 << 10) * 3} + 7}) {
         for (const std::string name : {"[software\\\\WOW6432NODE\\\\tunemora] 1\n",
-                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n"}) {
+                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n",
+                                       "[\\x0053oftware\\\\Wow6432Node\\\\TuneMora] 1\n"}) {
             SCOPED_TRACE(std::to_string(at) + " " + name);
             WriteFile(prefix.Path() / "system.reg", LargeRegistry(at, name + values));
             const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
