@@ -9,6 +9,9 @@
 namespace tmt {
 
 inline constexpr char kNonDefaultVersion[] = "Non default installation. Cannot read version.";
+// Shown in the folder's place while the installations are searched for ("\xE2\x80\xA6" is the
+// ellipsis in UTF-8).
+inline constexpr char kSearchingText[] = "Searching for TuneMora\xE2\x80\xA6";
 inline constexpr char kNoInstallationReason[] =
     "Wrong or none directory in registry. Please reinstall TuneMora!";
 // Shown instead when the game is installed in several places and the user took none of them.

@@ -6,6 +6,7 @@
 #include "app/GameStart.h"
 #include "app/HandlerGuard.h"
 #include "app/InstallationDiscovery.h"
+#include "app/InstallationSearch.h"
 #include "app/ScreenFit.h"
 #include "app/ToolWindow.h"
 #include "app/UChooseInstallation.h"
@@ -122,7 +123,25 @@ void TFormMain::FormCreate() {
     setWindowTitle(windowTitle() + u' ' + Q(version));
     InstallDir.clear();
     InstallVer.clear();
-    DiscoverInstallation();
+    StartSearch();
+}
+
+bool TFormMain::Searching() const {
+    return search_ != nullptr && search_->Running();
+}
+
+void TFormMain::StartSearch() {
+    // A home with hundreds of prefixes takes seconds to search; the window is there meanwhile,
+    // and the tools wait for the installation they work on.
+    ui->lDefaultDir->setText(QString::fromUtf8(tmt::kSearchingText));
+    for (QPushButton* button :
+         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
+        button->setEnabled(false);
+    }
+    setCursor(Qt::BusyCursor);
+    search_ = std::make_unique<InstallationSearch>(kInstallKey);
+    connect(search_.get(), &InstallationSearch::Finished, this,
+            tmt::ui::GuardedSlot(this, &TFormMain::SearchEnded));
 }
 
 const tmt::platform::Installation*
@@ -133,11 +152,16 @@ TFormMain::ChooseFrom(const std::vector<tmt::platform::Installation>& found) {
     return found.empty() ? nullptr : &found.front();
 }
 
-void TFormMain::DiscoverInstallation() {
+void TFormMain::SearchEnded() {
+    unsetCursor();
+    ui->lDefaultDir->clear();
+    for (QPushButton* button :
+         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
+        button->setEnabled(true);
+    }
     // The game may be installed in more than one place; the one chosen here is the one every
     // tool works on, and the one whose runner starts the game.
-    const std::vector<tmt::platform::Installation> found =
-        tmt::platform::FindInstallations(kInstallKey);
+    const std::vector<tmt::platform::Installation>& found = search_->Found();
     const tmt::platform::Installation* chosen = ChooseFrom(found);
     tmt::platform::UseInstallation(chosen);
     if (chosen != nullptr) {

@@ -12,6 +12,7 @@
 namespace Ui {
 class TFormMain;
 }
+class InstallationSearch;
 
 // The main window: shows the installation record, keeps the registry access for the whole run,
 // starts the game and opens every tool window. Tool windows reach it through FormMain.
@@ -33,6 +34,8 @@ public:
     void CleanupDir(const std::string& ADir);
 
     Ui::TFormMain* Controls() const { return ui.get(); }
+    // True while the installations are searched for beside the window; the tools wait for it.
+    bool Searching() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,12 +52,14 @@ private:
     void bRunSpecialClick();
     void ConnectHandlers();
     void EqualToolButtons();
-    void DiscoverInstallation();
+    void StartSearch();
+    void SearchEnded();
     const tmt::platform::Installation*
     ChooseFrom(const std::vector<tmt::platform::Installation>& found);
 
     std::unique_ptr<Ui::TFormMain> ui;
     std::unique_ptr<tmt::platform::Registry> FReg;
+    std::unique_ptr<InstallationSearch> search_;
 };
 
 // The one main window, valid from before its creation handler runs to the end of the run.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,8 +25,10 @@ struct Installation {
 
 // Every installation whose registry holds the key `keyPath` under HKEY_LOCAL_MACHINE in the view
 // of 32-bit programs, in the order the user is offered them. A place reached by two routes counts
-// once. Nothing is written anywhere.
-std::vector<Installation> FindInstallations(std::string_view keyPath);
+// once. Nothing is written but the search's own cache. A requested stop ends the search early,
+// with what it found so far; it may run on a thread of its own.
+std::vector<Installation> FindInstallations(std::string_view keyPath,
+                                            const std::stop_token& stop = {});
 
 // Makes `installation` the one that the registry, the paths of the game and the game's start work
 // on; nullptr goes back to the platform's default place, where no installation was chosen.

@@ -1,8 +1,11 @@
 #include "platform/Installations.h"
 
+#include "platform/linux/DiscoveryLog.h"
 #include "platform/linux/Launcher.h"
+#include "platform/linux/OwnedFiles.h"
 #include "platform/linux/PathMap.h"
 #include "platform/linux/PrefixRegistry.h"
+#include "platform/linux/RegistryCache.h"
 #include "platform/linux/installations/Sources.h"
 
 #include <cstdlib>
@@ -25,15 +28,23 @@ std::shared_ptr<const Launcher>& Chosen() {
 }
 
 // Where Wine itself would look: a WINEPREFIX the user set names the one prefix to use.
-std::vector<Candidate> Candidates() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
+bool OnePrefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    return prefix != nullptr && *prefix != '\0';
+}
+
+std::vector<Candidate> Candidates(const std::stop_token& stop) {
+    if (OnePrefix()) {
         return {{"WINEPREFIX", Launcher::SystemWine(DefaultWinePrefix())}};
     }
-    const installations::Home home = installations::Home::FromEnvironment();
+    const installations::Home home = installations::Home::FromEnvironment(stop);
     std::vector<Candidate> all{{"Wine", Launcher::SystemWine(home.home / ".wine")}};
     for (auto* source : {installations::SteamPrefixes, installations::LutrisPrefixes,
                          installations::BottlesPrefixes, installations::HeroicPrefixes,
                          installations::PlayOnLinuxPrefixes}) {
+        if (stop.stop_requested()) {
+            break;
+        }
         std::vector<Candidate> found = source(home);
         std::move(found.begin(), found.end(), std::back_inserter(all));
     }
@@ -50,24 +61,42 @@ std::string TextOf(const KeyValues& values, const char* name) {
 
 } // namespace
 
-std::vector<Installation> FindInstallations(std::string_view keyPath) {
+std::vector<Installation> FindInstallations(std::string_view keyPath, const std::stop_token& stop) {
     std::vector<Installation> installations;
     // A prefix is known by its folder's device and inode, whatever route led to it.
     std::set<std::pair<dev_t, ino_t>> seen;
-    for (Candidate& candidate : Candidates()) {
-        struct stat info {};
-        if (::stat(candidate.launcher.prefix.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-            !seen.insert({info.st_dev, info.st_ino}).second) {
+    // The one prefix that WINEPREFIX names is read every time; the cache is for homes with many.
+    std::optional<RegistryCache> cache;
+    if (!OnePrefix()) {
+        cache = RegistryCache::Load(keyPath);
+    }
+    KeySearch search{{}, cache ? &*cache : nullptr, stop};
+    for (Candidate& candidate : Candidates(stop)) {
+        if (stop.stop_requested()) {
+            return installations;
+        }
+        const std::filesystem::path& prefix = candidate.launcher.prefix;
+        const std::optional<struct stat> info = OwnedFolder(prefix);
+        if (!info) {
+            continue;
+        }
+        if (!seen.insert({info->st_dev, info->st_ino}).second) {
+            NoteDiscovery(prefix, "skipped: the same prefix as an earlier one");
             continue;
         }
         const std::optional<KeyValues> values =
-            ReadMachineKey(candidate.launcher.prefix, keyPath, candidate.launcher.winePrograms);
+            ReadMachineKey(prefix, keyPath, candidate.launcher.winePrograms, search);
         if (!values) {
+            NoteDiscovery(prefix, "skipped: no installation key (" + candidate.source + ")");
             continue;
         }
+        NoteDiscovery(prefix, "taken (" + candidate.source + ")");
         installations.push_back({std::move(candidate.source), candidate.launcher.prefix.string(),
                                  TextOf(*values, "INSTALLDIR"), TextOf(*values, "INSTALLVER"),
                                  std::make_shared<const Launcher>(std::move(candidate.launcher))});
+    }
+    if (cache && !stop.stop_requested()) {
+        cache->Save();
     }
     return installations;
 }

@@ -1,6 +1,7 @@
 #include "platform/linux/Launcher.h"
 
 #include "platform/linux/DetachedStart.h"
+#include "platform/linux/ProgramTrust.h"
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -20,15 +21,20 @@ bool IsExecutableFile(const std::string& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
+// Only absolute entries of PATH count: a relative one (an empty one means the current folder)
+// names another folder after the change into the game's folder, and whatever lies there, as a
+// careful shell treats PATH for privileged programs.
 std::optional<std::string> FindOnPath(const std::string& program) {
     const char* path = std::getenv("PATH");
     std::string_view rest = path == nullptr ? "" : path;
     while (true) {
         const std::size_t colon = rest.find(':');
         const std::string folder(rest.substr(0, colon));
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-        if (IsExecutableFile(candidate)) {
-            return candidate;
+        if (!folder.empty() && folder.front() == '/') {
+            const std::string candidate = folder + "/" + program;
+            if (IsExecutableFile(candidate)) {
+                return candidate;
+            }
         }
         if (colon == std::string_view::npos) {
             return std::nullopt;
@@ -78,15 +84,24 @@ EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& settings
     return entries;
 }
 
-std::optional<std::string> FindProgram(const std::vector<std::string>& candidates) {
+std::optional<FoundProgram> FindProgram(const std::vector<std::string>& candidates) {
     for (const std::string& candidate : candidates) {
-        if (candidate.find('/') != std::string::npos) {
-            if (IsExecutableFile(candidate)) {
-                return candidate;
+        if (candidate.find('/') == std::string::npos) {
+            if (auto found = FindOnPath(candidate)) {
+                return FoundProgram{*found, ""};
             }
-        } else if (auto found = FindOnPath(candidate)) {
-            return found;
+            continue;
         }
+        if (!IsExecutableFile(candidate)) {
+            continue;
+        }
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(candidate, error);
+        const auto checked = CheckProgram(error ? std::filesystem::path(candidate) : absolute);
+        if (const auto* trusted = std::get_if<TrustedProgram>(&checked)) {
+            return FoundProgram{trusted->path.string(), ""};
+        }
+        return FoundProgram{absolute.string(), std::get<UntrustedProgram>(checked).reason};
     }
     return std::nullopt;
 }
@@ -149,16 +164,29 @@ Launcher::Arguments Launcher::Fixed(std::vector<std::string> leading) {
 StartResult Launcher::Start(const std::filesystem::path& executable, std::string_view switches,
                             const std::filesystem::path& folder,
                             std::chrono::milliseconds settle) const {
-    const std::optional<std::string> program = FindProgram(programs);
+    if (!refusal.empty()) {
+        return {false, refusal};
+    }
+    const std::optional<FoundProgram> program = FindProgram(programs);
     if (!program) {
         return {false, runnerName + " is not installed: the program " +
                            (programs.empty() ? std::string() : programs.front()) +
                            " was not found."};
     }
-    std::vector<std::string> command{*program};
+    if (!program->refusal.empty()) {
+        return {false, runnerName + " is not started: " + program->refusal + "."};
+    }
+    for (const std::filesystem::path& handed : handedPrograms) {
+        const auto checked = CheckProgram(handed);
+        if (const auto* untrusted = std::get_if<UntrustedProgram>(&checked)) {
+            return {false, runnerName + " is not started: " + untrusted->reason + "."};
+        }
+    }
+    std::vector<std::string> command{program->path};
     const std::vector<std::string> tail = arguments(executable.string(), SplitAtBlanks(switches));
     command.insert(command.end(), tail.begin(), tail.end());
-    return StartDetached(command, EnvironmentWith(environment), folder.string(), settle);
+    return StartDetached(command, EnvironmentWith(environment),
+                         workingFolder.value_or(folder).string(), settle);
 }
 
 } // namespace tmt::platform

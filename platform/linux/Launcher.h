@@ -23,7 +23,7 @@ public:
 
     std::filesystem::path prefix; // absolute
 
-    // The runner: the first of these that exists. A name without "/" is looked up on PATH.
+    // The runner: the first of these that exists (see FindProgram).
     std::vector<std::string> programs;
     std::string runnerName; // for the user: "Wine", "Steam", "Proton", ...
     Arguments arguments = GameThenSwitches();
@@ -31,6 +31,14 @@ public:
     // Why the switches cannot reach the game through this runner, as a sentence for the user;
     // empty when they do.
     std::string switchesLost;
+    // Why the manager would refuse to start the game, as a sentence for the user; empty when it
+    // starts it. Nothing is started then.
+    std::string refusal;
+    // Programs that a record named and the runner is told to run in its turn (a Proton's script,
+    // handed to umu in PROTONPATH): trusted as the runner itself must be, or nothing starts.
+    std::vector<std::filesystem::path> handedPrograms;
+    // The working folder the manager gives the game, when it is not the game's own folder.
+    std::optional<std::filesystem::path> workingFolder;
 
     // The prefix's own wine program (the first that exists), to ask a running Wine server of the
     // prefix; empty when the manager's records name none.
@@ -50,16 +58,23 @@ public:
     static Launcher WineProgram(const std::filesystem::path& prefix,
                                 const std::filesystem::path& wine);
 
-    // Starts `executable` (native) with `switches` as its command tail and `folder` as working
-    // folder, detached. Never waits for the game, only for a runner that ends within `settle`
-    // (as one does that refuses its arguments), whose failure is then reported.
+    // Starts `executable` (native) with `switches` as its command tail and `folder` (or the
+    // manager's own working folder) as working folder, detached. Never waits for the game, only for
+    // a runner that ends within `settle` (as one does that refuses its arguments), whose failure is
+    // then reported.
     StartResult Start(const std::filesystem::path& executable, std::string_view switches,
                       const std::filesystem::path& folder,
                       std::chrono::milliseconds settle = std::chrono::seconds(2)) const;
 };
 
-// The first of `candidates` that is an executable file; a name without "/" is looked up on PATH.
-std::optional<std::string> FindProgram(const std::vector<std::string>& candidates);
+// The first of `candidates` that is an executable file, as an absolute path; a name without "/" is
+// looked up in the absolute folders of PATH. A program named by its path (by a record) runs only
+// when CheckProgram trusts it; `refusal` then says why not.
+struct FoundProgram {
+    std::string path;
+    std::string refusal; // empty when the program may run
+};
+std::optional<FoundProgram> FindProgram(const std::vector<std::string>& candidates);
 
 // The process's environment with `settings` put over it, as NAME=value entries.
 std::vector<std::string>

@@ -1,12 +1,15 @@
 #include "platform/linux/PrefixRegistry.h"
 
 #include "core/text/Text.h"
+#include "platform/linux/DiscoveryLog.h"
 #include "platform/linux/Launcher.h"
+#include "platform/linux/OwnedFiles.h"
 #include "platform/linux/SystemReg.h"
 #include "platform/linux/UniqueFd.h"
 #include "platform/linux/WineServer.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,58 +73,116 @@ std::string EscapedSectionName(std::string_view keyPath) {
 }
 
 // Whether whole sections of system.reg may hold the key: a section line names it plainly, or a
-// section line's name holds escapes that only decoding can compare. Most pieces hold neither and
-// are passed over at the pace of a byte scan, without taking each line apart.
+// section line's name holds escapes or bytes beyond ASCII, which only decoding can compare (Wine
+// drops a byte that begins no UTF-8 sequence, and folds letters beyond ASCII). A name is walked
+// beside the key only up to its first plain byte that differs: decoding leaves plain bytes as they
+// are, so no escape further on can make such a name the key. Most names differ within a few
+// bytes, and most pieces are passed over at nearly the pace of a byte scan.
 bool MayHoldKey(std::string_view content, std::string_view escapedName) {
-    // The bytes that end or escape a name; one table look-up tells them from the rest.
-    static constexpr auto kSpecial = [] {
-        std::array<bool, 256> special{};
-        special[static_cast<unsigned char>(']')] = true;
-        special[static_cast<unsigned char>('\n')] = true;
-        special[static_cast<unsigned char>('\\')] = true;
-        return special;
-    }();
-    const auto special = [](char c) {
-        return kSpecial[static_cast<unsigned char>(c)];
-    };
     for (std::size_t at = content.find('['); at != std::string_view::npos;
          at = content.find('[', at + 1)) {
         if (at > 0 && content[at - 1] != '\n') {
             continue;
         }
+        std::size_t matched = 0;
         for (std::size_t i = at + 1; i < content.size(); ++i) {
-            if (!special(content[i])) {
-                continue;
-            }
-            if (content[i] == ']') {
-                if (EqualsIgnoreAsciiCase(content.substr(at + 1, i - at - 1), escapedName)) {
+            const char c = content[i];
+            if (c == ']') {
+                if (matched == escapedName.size()) {
                     return true;
                 }
                 break;
             }
-            if (content[i] == '\n') {
-                break;
-            }
-            if (i + 1 >= content.size() || content[i + 1] != '\\') {
+            if (static_cast<unsigned char>(c) >= 0x80) {
                 return true;
             }
-            ++i;
+            if (c == '\\') {
+                if (i + 1 >= content.size() || content[i + 1] != '\\') {
+                    return true;
+                }
+                // A doubled separator stands in the escaped name as it stands here.
+                if (escapedName.substr(matched, 2) != "\\\\") {
+                    break;
+                }
+                matched += 2;
+                ++i;
+                continue;
+            }
+            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            if (c == '\n' || matched == escapedName.size() || upper != escapedName[matched]) {
+                break;
+            }
+            ++matched;
         }
     }
     return false;
 }
 
+// system.reg, opened in a prefix the user owns once it is known to be the user's own regular file
+// within the cap: a FIFO or a device in its place is never opened.
+struct RegistryFile {
+    UniqueFd fd;
+    struct stat info;
+};
+
+std::optional<RegistryFile> OpenRegistry(const std::filesystem::path& prefix) {
+    const std::filesystem::path shown = prefix / "system.reg";
+    const UniqueFd folder(::open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat info {};
+    if (!folder.IsOpen() || ::fstat(folder.Get(), &info) != 0 || !OwnedByUser(info)) {
+        NoteDiscovery(prefix, "skipped: not a folder of yours");
+        return std::nullopt;
+    }
+    const auto refusal = [&shown](const struct stat& file) -> std::optional<std::string> {
+        if (!S_ISREG(file.st_mode)) {
+            return "skipped: not a regular file";
+        }
+        if (!OwnedByUser(file)) {
+            return "skipped: not owned by you (owner " + std::to_string(file.st_uid) + ")";
+        }
+        if (static_cast<unsigned long long>(file.st_size) > limits::kRegistry) {
+            return "skipped: too large (" + std::to_string(file.st_size) + " bytes, at most " +
+                   std::to_string(limits::kRegistry) + ")";
+        }
+        return std::nullopt;
+    };
+    if (::fstatat(folder.Get(), "system.reg", &info, 0) != 0) {
+        NoteDiscovery(shown, errno == ENOENT ? "not there" : std::strerror(errno));
+        return std::nullopt;
+    }
+    if (auto why = refusal(info)) {
+        NoteDiscovery(shown, *why);
+        return std::nullopt;
+    }
+    // Non-blocking, so that a FIFO put in its place meanwhile cannot hold the search.
+    RegistryFile file{UniqueFd(::openat(folder.Get(), "system.reg",
+                                        O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)),
+                      {}};
+    if (!file.fd.IsOpen() || ::fstat(file.fd.Get(), &file.info) != 0 ||
+        file.info.st_dev != info.st_dev || file.info.st_ino != info.st_ino) {
+        NoteDiscovery(shown, "skipped: cannot be read");
+        return std::nullopt;
+    }
+    if (auto why = refusal(file.info)) {
+        NoteDiscovery(shown, *why);
+        return std::nullopt;
+    }
+    return file;
+}
+
 } // namespace
 
 std::optional<KeyValues> ReadMachineKeyFromFile(const std::filesystem::path& prefix,
-                                                std::string_view keyPath) {
-    // Non-blocking, so that a FIFO in the file's place cannot hold the start-up forever; only a
-    // regular file is read.
-    const UniqueFd fd(::open((prefix / "system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+                                                std::string_view keyPath, RegistryCache* cache) {
+    const std::optional<RegistryFile> file = OpenRegistry(prefix);
+    if (!file) {
         return std::nullopt;
     }
+    if (cache != nullptr && cache->LacksKey(file->info)) {
+        NoteDiscovery(prefix / "system.reg", "no key, as an earlier search found");
+        return std::nullopt;
+    }
+    const int fd = file->fd.Get();
     // The file is read piece by piece and searched a whole number of sections at a time, so that
     // reading stops with the piece that holds the key. Reading beats mapping the file here: every
     // page of a mapping costs a fault, which under a hypervisor costs more than the copy.
@@ -132,6 +193,7 @@ std::optional<KeyValues> ReadMachineKeyFromFile(const std::filesystem::path& pre
     // Left uninitialised: every byte searched was read first.
     std::unique_ptr<char[]> buffer(new char[capacity]);
     std::size_t size = 0;
+    std::size_t total = 0;
     std::optional<std::string> key;
     std::string escapedName;
     while (true) {
@@ -144,9 +206,14 @@ std::optional<KeyValues> ReadMachineKeyFromFile(const std::filesystem::path& pre
             buffer = std::move(larger);
             capacity *= 2;
         }
-        const ssize_t got = ::read(fd.Get(), buffer.get() + size, kPiece);
+        const ssize_t got = ::read(fd, buffer.get() + size, kPiece);
         if (got < 0 && errno == EINTR) {
             continue;
+        }
+        total += static_cast<std::size_t>(std::max<ssize_t>(got, 0));
+        if (total > limits::kRegistry) {
+            NoteDiscovery(prefix / "system.reg", "skipped: grew past the cap while it was read");
+            return std::nullopt;
         }
         const std::size_t searched = size == 0 ? 0 : size - 1;
         size += static_cast<std::size_t>(std::max<ssize_t>(got, 0));
@@ -157,7 +224,11 @@ std::optional<KeyValues> ReadMachineKeyFromFile(const std::filesystem::path& pre
             escapedName = EscapedSectionName(*key);
         }
         if (got <= 0) {
-            return FindKeyValues(content, *key);
+            auto values = FindKeyValues(content, *key);
+            if (!values && cache != nullptr) {
+                cache->NoteLacksKey(file->info);
+            }
+            return values;
         }
         // Only whole sections are searched; the last one may go on in the next piece. The new
         // bytes alone are looked through for its start, so no byte is looked at twice.
@@ -182,18 +253,22 @@ std::optional<KeyValues> ReadMachineKeyFromFile(const std::filesystem::path& pre
 
 std::optional<KeyValues> ReadMachineKey(const std::filesystem::path& prefix,
                                         std::string_view keyPath,
-                                        const std::vector<std::string>& winePrograms) {
-    if (auto values = ReadMachineKeyFromFile(prefix, keyPath)) {
+                                        const std::vector<std::string>& winePrograms,
+                                        KeySearch& search) {
+    if (auto values = ReadMachineKeyFromFile(prefix, keyPath, search.cache)) {
         return values;
     }
-    if (!WineServerRunning(prefix)) {
+    UniqueFd connection = ConnectToWineServer(prefix, search.deadline);
+    if (!connection.IsOpen()) {
         return std::nullopt;
     }
-    const std::optional<std::string> wine = FindProgram(winePrograms);
-    if (!wine) {
+    const std::optional<FoundProgram> wine = FindProgram(winePrograms);
+    if (!wine || !wine->refusal.empty()) {
+        NoteDiscovery(prefix, "not asked: " + (wine ? wine->refusal : "no wine of the prefix"));
         return std::nullopt;
     }
-    return AskWineServer(*wine, prefix, keyPath);
+    return AskWineServer(wine->path, prefix, keyPath, std::move(connection), search.deadline,
+                         search.stop);
 }
 
 } // namespace tmt::platform

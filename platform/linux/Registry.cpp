@@ -20,8 +20,9 @@ Registry::~Registry() = default;
 bool Registry::OpenKey(std::string_view keyPath) {
     CloseKey();
     const Launcher launcher = CurrentLauncher();
+    KeySearch search;
     std::optional<KeyValues> values =
-        ReadMachineKey(launcher.prefix, keyPath, launcher.winePrograms);
+        ReadMachineKey(launcher.prefix, keyPath, launcher.winePrograms, search);
     if (values) {
         key_ = std::make_unique<OpenedKey>(OpenedKey{std::move(*values)});
     }

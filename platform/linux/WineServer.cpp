@@ -2,26 +2,22 @@
 
 #include "core/text/Text.h"
 #include "core/text/TextEncoding.h"
-#include "platform/linux/Launcher.h"
+#include "platform/linux/DiscoveryLog.h"
+#include "platform/linux/GroupProcess.h"
+#include "platform/linux/OwnedFiles.h"
 #include "platform/linux/SystemReg.h"
-#include "platform/linux/UniqueFd.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstring>
 #include <system_error>
 #include <thread>
 
@@ -31,34 +27,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A wine program that starts in a second or less on a running server; past this it is taken as
-// stuck and ended.
-constexpr std::chrono::seconds kAnswerTime{10};
-constexpr std::size_t kMaxExport = 1 << 20;
-
-// Small files only: a name or an export of one key.
-std::optional<std::string> ReadSmall(const fs::path& path, std::size_t limit) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > limit) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-}
+// A server that does not take a connection in this time counts as not answering; Wine's own
+// client waits far longer, but the search must not.
+constexpr std::chrono::milliseconds kConnectTime{250};
+constexpr std::chrono::milliseconds kConnectRetry{10};
 
 std::string Hex(unsigned long long value) {
     char text[32];
@@ -111,64 +83,6 @@ std::optional<std::string> WindowsPathIn(const fs::path& prefix, const fs::path&
     return best;
 }
 
-// Runs the program with its output discarded and waits for it, for `limit` at most; true when it
-// ended with status 0.
-bool RunQuietly(std::vector<std::string> arguments, const fs::path& prefix,
-                std::chrono::milliseconds limit) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> environment =
-        EnvironmentWith({{"WINEPREFIX", prefix.string()}, {"WINEDEBUG", "-all"}});
-    std::vector<char*> envp;
-    for (std::string& entry : environment) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child < 0) {
-        return false;
-    }
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        if (null >= 0) {
-            ::dup2(null, 0);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-        }
-        ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-    const UniqueFd process(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (true) {
-        const pid_t ended = ::waitpid(child, &status, WNOHANG);
-        if (ended == child) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        if (ended < 0 && errno != EINTR) {
-            return false;
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            ::kill(child, SIGKILL);
-            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-            return false;
-        }
-        if (process.IsOpen()) {
-            pollfd wait{process.Get(), POLLIN, 0};
-            ::poll(&wait, 1, static_cast<int>(left.count()));
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    }
-}
-
 // The values of the first key of a regedit export; the file names the key in its own form, so
 // its header is replaced by one the system.reg reader matches.
 std::optional<KeyValues> FirstKeyOfExport(const std::string& exported) {
@@ -200,51 +114,121 @@ struct TemporaryFolder {
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 };
 
+// A folder of the server's path as Wine's client accepts it: a folder (no link) of the user's,
+// closed to everyone else. Opened, so that what is checked is what is used.
+UniqueFd OpenServerFolder(int parent, const char* name, const fs::path& shown) {
+    // O_PATH: Wine's client needs only to pass through these folders, not to list them.
+    UniqueFd folder(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!folder.IsOpen() || ::fstat(folder.Get(), &info) != 0) {
+        if (errno != ENOENT) {
+            NoteDiscovery(shown, std::string("skipped: ") + std::strerror(errno));
+        }
+        return {};
+    }
+    if (!OwnedByUser(info)) {
+        NoteDiscovery(shown, "skipped: not owned by you (owner " + std::to_string(info.st_uid) +
+                                 "), so no server of yours listens there");
+        return {};
+    }
+    if ((info.st_mode & 077) != 0) {
+        NoteDiscovery(shown, "skipped: other accounts may use it, so no server of yours "
+                             "listens there");
+        return {};
+    }
+    return folder;
+}
+
+// Connects to the socket in `server`, an open folder, through its descriptor, without blocking:
+// a server whose queue is full is tried again for a moment.
+UniqueFd ConnectIn(int server, const fs::path& shown, ServerDeadline& deadline) {
+    struct stat info {};
+    if (::fstatat(server, "socket", &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return {};
+    }
+    if (!S_ISSOCK(info.st_mode) || !OwnedByUser(info)) {
+        NoteDiscovery(shown, "skipped: not a socket of yours");
+        return {};
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "/proc/self/fd/%d/socket", server);
+    const auto giveUp = std::min(deadline.End(), std::chrono::steady_clock::now() + kConnectTime);
+    while (true) {
+        UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!connection.IsOpen()) {
+            return {};
+        }
+        // As Wine's client asks, so that the server's first message says who it is.
+        const int enable = 1;
+        ::setsockopt(connection.Get(), SOL_SOCKET, SO_PASSCRED, &enable, sizeof enable);
+        if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address),
+                      sizeof address) == 0) {
+            // The client that takes it over waits for the server as on its own connection.
+            ::fcntl(connection.Get(), F_SETFL, ::fcntl(connection.Get(), F_GETFL) & ~O_NONBLOCK);
+            return connection;
+        }
+        if (errno != EAGAIN && errno != EINTR) {
+            NoteDiscovery(shown, errno == ECONNREFUSED
+                                     ? "skipped: no server listens any more"
+                                     : std::string("skipped: ") + std::strerror(errno));
+            return {};
+        }
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            NoteDiscovery(shown, "skipped: timed out, the server takes no connection");
+            return {};
+        }
+        std::this_thread::sleep_for(kConnectRetry);
+    }
+}
+
 } // namespace
 
-std::vector<fs::path> WineServerSockets(const fs::path& prefix) {
+UniqueFd ConnectToWineServer(const fs::path& prefix, ServerDeadline& deadline) {
     struct stat info {};
     if (::stat(prefix.c_str(), &info) != 0) {
         return {};
     }
     const std::string server = "server-" + Hex(static_cast<unsigned long long>(info.st_dev)) + "-" +
                                Hex(static_cast<unsigned long long>(info.st_ino));
-    std::vector<fs::path> sockets{fs::path("/tmp") / (".wine-" + std::to_string(::getuid())) /
-                                  server / "socket"};
-    if (auto named = ReadSmall(prefix / "wineserver", 256)) {
+    std::vector<std::string> roots{".wine-" + std::to_string(::getuid())};
+    if (auto named = ReadOwnedFile(prefix / "wineserver", limits::kServerName)) {
         while (!named->empty() && (named->back() == '\n' || named->back() == '\r')) {
             named->pop_back();
         }
         if (!named->empty() && *named != "." && *named != ".." &&
             named->find('/') == std::string::npos && named->find('\0') == std::string::npos) {
-            sockets.push_back(fs::path("/tmp") / *named / server / "socket");
+            roots.push_back(*named);
         }
     }
-    return sockets;
-}
-
-bool WineServerRunning(const fs::path& prefix) {
-    for (const fs::path& socketPath : WineServerSockets(prefix)) {
-        struct stat info {};
-        sockaddr_un address{};
-        if (::lstat(socketPath.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) ||
-            socketPath.string().size() >= sizeof address.sun_path) {
+    const UniqueFd tmp(::open("/tmp", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (const std::string& root : roots) {
+        if (deadline.Passed()) {
+            NoteDiscovery(prefix, "not asked: the time for Wine servers is up");
+            return {};
+        }
+        const fs::path rootPath = fs::path("/tmp") / root;
+        const UniqueFd rootFolder = OpenServerFolder(tmp.Get(), root.c_str(), rootPath);
+        if (!rootFolder.IsOpen()) {
             continue;
         }
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, socketPath.c_str(), socketPath.string().size());
-        const UniqueFd connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        if (connection.IsOpen() &&
-            ::connect(connection.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) ==
-                0) {
-            return true;
+        const UniqueFd serverFolder =
+            OpenServerFolder(rootFolder.Get(), server.c_str(), rootPath / server);
+        if (!serverFolder.IsOpen()) {
+            continue;
+        }
+        if (UniqueFd connection =
+                ConnectIn(serverFolder.Get(), rootPath / server / "socket", deadline);
+            connection.IsOpen()) {
+            return connection;
         }
     }
-    return false;
+    return {};
 }
 
 std::optional<KeyValues> AskWineServer(const std::string& wine, const fs::path& prefix,
-                                       std::string_view keyPath) {
+                                       std::string_view keyPath, UniqueFd connection,
+                                       ServerDeadline& deadline, const std::stop_token& stop) {
     const TemporaryFolder folder;
     if (folder.path.empty()) {
         return std::nullopt;
@@ -252,13 +236,18 @@ std::optional<KeyValues> AskWineServer(const std::string& wine, const fs::path& 
     const fs::path file = folder.path / "key.reg";
     const std::optional<std::string> windowsFile = WindowsPathIn(prefix, file);
     if (!windowsFile) {
+        NoteDiscovery(prefix, "not asked: no drive of the prefix reaches " + file.string());
         return std::nullopt;
     }
-    if (!RunQuietly({wine, "reg", "export", RegKeyName(keyPath), *windowsFile, "/reg:32", "/y"},
-                    prefix, kAnswerTime)) {
+    if (!RunInOwnGroup(
+            {wine, "reg", "export", RegKeyName(keyPath), *windowsFile, "/reg:32", "/y"},
+            {{"WINEPREFIX", prefix.string()}, {"WINEDEBUG", "-all"}, {"WINESERVERSOCKET", "3"}},
+            connection.Get(), deadline.End(), stop)) {
+        NoteDiscovery(prefix, deadline.Passed() ? "asked, but timed out: no answer in time"
+                                                : "asked: no key in the answer");
         return std::nullopt;
     }
-    const std::optional<std::string> exported = ReadSmall(file, kMaxExport);
+    const std::optional<std::string> exported = ReadOwnedFile(file, limits::kKeyExport);
     if (!exported) {
         return std::nullopt;
     }

@@ -87,7 +87,7 @@ std::vector<std::string> ListVisibleFolders(std::string_view) {
     return {};
 }
 
-std::vector<Installation> FindInstallations(std::string_view) {
+std::vector<Installation> FindInstallations(std::string_view, const std::stop_token&) {
     return {};
 }
 

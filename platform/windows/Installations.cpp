@@ -11,7 +11,7 @@ namespace tmt::platform {
 // there is no prefix and no other way to start the game than the shell's.
 class Launcher {};
 
-std::vector<Installation> FindInstallations(std::string_view keyPath) {
+std::vector<Installation> FindInstallations(std::string_view keyPath, const std::stop_token&) {
     Registry registry;
     if (!registry.OpenKey(keyPath)) {
         return {};

@@ -7,6 +7,7 @@
 #include "platform/qt/MillisecondTimer.h"
 #include "tests/support/ManualTicks.h"
 #include "tests/support/TestPrefix.h"
+#include "tests/support/WaitForSearch.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -80,6 +81,7 @@ protected:
         prefix.MakeGameFolder("Games/TuneMora");
         prefix.WriteInstallKey(R"("C:\\Games\\TuneMora")", R"("9.9.9.9")");
         main = std::make_unique<TFormMain>();
+        tmt::test::WaitForSearch(*main);
         MessageBox::TakeShown();
     }
     void TearDown() override {

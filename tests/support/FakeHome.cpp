@@ -9,7 +9,8 @@ namespace tmt::test {
 namespace fs = std::filesystem;
 
 FakeHome::FakeHome() {
-    for (const char* name : {"HOME", "WINEPREFIX", "WINE", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+    for (const char* name :
+         {"HOME", "WINEPREFIX", "WINE", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
         Save(name);
         ::unsetenv(name);
     }

@@ -12,8 +12,8 @@ namespace tmt::test {
 
 // A home folder for one test, in which the records of Steam, Lutris, Bottles, Heroic and
 // PlayOnLinux are laid out as each of them lays them out. While the object lives HOME points at it
-// and WINEPREFIX, WINE, XDG_CONFIG_HOME and XDG_DATA_HOME are unset, so nothing outside it is
-// searched.
+// and WINEPREFIX, WINE and the XDG_*_HOME variables are unset, so nothing outside it is searched
+// and the search's cache is kept in it.
 class FakeHome {
 public:
     FakeHome();

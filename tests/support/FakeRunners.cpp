@@ -40,11 +40,19 @@ std::string Script(const fs::path& records, const std::optional<fs::path>& answe
     return script;
 }
 
+// Any account may run it; only its owner may change it, or no runner would be trusted.
+void MakeRunnable(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+}
+
 } // namespace
 
 FakeRunners::FakeRunners() {
     fs::create_directory(folder_.Path() / "bin");
     fs::create_directory(folder_.Path() / "starts");
+    // Runners started as another account record their starts too.
+    fs::permissions(folder_.Path() / "starts", fs::perms::all | fs::perms::sticky_bit);
     const char* path = std::getenv("PATH");
     previousPath_ = path != nullptr ? path : "";
     ::setenv("PATH", ((folder_.Path() / "bin").string() + ":" + previousPath_).c_str(), 1);
@@ -64,7 +72,7 @@ void FakeRunners::AddRefusingToPath(const std::string& name, const Refusal& refu
 
 void FakeRunners::InstallRefusing(const fs::path& path, const Refusal& refusal) {
     WriteFile(path, Script(folder_.Path() / "starts", std::nullopt, refusal));
-    fs::permissions(path, fs::perms::owner_all);
+    MakeRunnable(path);
 }
 
 void FakeRunners::Install(const fs::path& path, const std::optional<std::string>& regExport) {
@@ -75,7 +83,7 @@ void FakeRunners::Install(const fs::path& path, const std::optional<std::string>
         WriteFile(*answer, *regExport);
     }
     WriteFile(path, Script(folder_.Path() / "starts", answer, std::nullopt));
-    fs::permissions(path, fs::perms::owner_all);
+    MakeRunnable(path);
 }
 
 std::vector<FakeRunners::Start> FakeRunners::Starts() const {

@@ -4,6 +4,7 @@
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/TestPrefix.h"
+#include "tests/support/WaitForSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,7 @@ protected:
         }
         prefix.WriteInstallKey("\"" + registryPath + "\"", R"("1.1")");
         main = std::make_unique<TFormMain>();
+        WaitForSearch(*main);
         ui::MessageBox::TakeShown();
     }
     void TearDown() override { platform::SetOwnExecutablePathForTesting(""); }

@@ -16,8 +16,7 @@ struct BottlesData {
 
 // The bottle's runner's own wine ("sys-..." runners are the system's Wine).
 Launcher RunnerWine(const BottlesData& data, const fs::path& bottle, const std::string& runner) {
-    if (runner.empty() || runner.rfind("sys-", 0) == 0 || runner.find('/') != std::string::npos ||
-        runner == "." || runner == "..") {
+    if (!PlainName(runner) || runner.rfind("sys-", 0) == 0) {
         return Launcher::SystemWine(bottle);
     }
     const fs::path folder = data.folder / "runners" / runner;
@@ -46,7 +45,9 @@ std::optional<Launcher> BottlesCli(const BottlesData& data, const Home& home,
         launcher.programs = {"bottles-cli"};
         launcher.runnerName = "Bottles";
     }
-    leading.insert(leading.end(), {"run", "-b", bottleName, "-e"});
+    // The attached form: bottles-cli reads its options with argparse, which takes a separate value
+    // that begins with "-" for the next option and reports the bottle as missing.
+    leading.insert(leading.end(), {"run", "--bottle=" + bottleName, "-e"});
     // bottles-cli takes the switches as its own positional arguments after "--" since Bottles
     // 2022.12.14 (bottles/frontend/cli/cli.py, run_parser "args"); up to 2022.11.14 it took them
     // as "-a", which later releases refuse as an unrecognized argument.
@@ -67,7 +68,7 @@ std::optional<Launcher> BottlesCli(const BottlesData& data, const Home& home,
 // choice, the Path that the folder's placeholder.yml names (Bottles since 2022.4.28;
 // bottles/backend/managers/manager.py, check_bottles). A placeholder without a Path is no bottle.
 std::optional<fs::path> BottleFolder(const fs::path& folder, const Home& home) {
-    const auto text = ReadRecord(folder / "placeholder.yml");
+    const auto text = ReadOwnedFile(folder / "placeholder.yml", limits::kSmallText);
     if (!text) {
         return folder;
     }
@@ -87,12 +88,15 @@ std::vector<Candidate> BottlesPrefixes(const Home& home) {
     for (const BottlesData& data : places) {
         const fs::path bottles = data.folder / "bottles";
         for (const std::string& folderName : FolderNames(bottles)) {
+            if (home.Stopped()) {
+                return found;
+            }
             const std::optional<fs::path> located = BottleFolder(bottles / folderName, home);
             if (!located) {
                 continue;
             }
             const fs::path& bottle = *located;
-            const auto text = ReadRecord(bottle / "bottle.yml");
+            const auto text = ReadOwnedFile(bottle / "bottle.yml", limits::kBottle);
             const auto record = text ? ParseYaml(*text) : std::nullopt;
             if (!record || !record->IsDefined() || !record->IsMap()) {
                 continue;

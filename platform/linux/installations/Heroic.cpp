@@ -15,8 +15,8 @@ using Json = nlohmann::json;
 
 constexpr char kFlatpakHeroic[] = "com.heroicgameslauncher.hgl";
 
-std::optional<Json> ParseJson(const fs::path& path) {
-    const auto text = ReadRecord(path);
+std::optional<Json> ParseJson(const fs::path& path, std::size_t limit) {
+    const auto text = ReadOwnedFile(path, limit);
     if (!text) {
         return std::nullopt;
     }
@@ -52,16 +52,18 @@ std::map<std::string, LibraryGame> Library(const fs::path& heroic) {
         fs::path file;
         const char* key;
         const char* runner;
+        std::size_t limit;
     };
     const Store stores[] = {
-        {heroic / "store_cache" / "legendary_library.json", "library", "legendary"},
-        {heroic / "store_cache" / "gog_library.json", "games", "gog"},
-        {heroic / "store_cache" / "nile_library.json", "library", "nile"},
-        {heroic / "sideload_apps" / "library.json", "games", "sideload"},
+        {heroic / "store_cache" / "legendary_library.json", "library", "legendary",
+         limits::kHeroicStore},
+        {heroic / "store_cache" / "gog_library.json", "games", "gog", limits::kHeroicStore},
+        {heroic / "store_cache" / "nile_library.json", "library", "nile", limits::kHeroicStore},
+        {heroic / "sideload_apps" / "library.json", "games", "sideload", limits::kHeroicLibrary},
     };
     std::map<std::string, LibraryGame> games;
     for (const Store& store : stores) {
-        const auto library = ParseJson(store.file);
+        const auto library = ParseJson(store.file, store.limit);
         if (!library || !library->is_object()) {
             continue;
         }
@@ -188,10 +190,13 @@ std::vector<Candidate> HeroicPrefixes(const Home& home) {
         }
         const std::map<std::string, LibraryGame> library = Library(heroic);
         for (const std::string& name : names) {
+            if (home.Stopped()) {
+                return found;
+            }
             if (fs::path(name).extension() != ".json") {
                 continue;
             }
-            const auto record = ParseJson(configs / name);
+            const auto record = ParseJson(configs / name, limits::kHeroicGame);
             if (!record || !record->is_object()) {
                 continue;
             }

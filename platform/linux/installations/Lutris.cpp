@@ -26,16 +26,18 @@ std::string GameName(const YAML::Node& record, const std::string& fileName) {
 }
 
 YAML::Node ReadYaml(const fs::path& path) {
-    const auto text = ReadRecord(path);
+    const auto text = ReadOwnedFile(path, limits::kLutrisConfig);
     const auto parsed = text ? ParseYaml(*text) : std::nullopt;
     return parsed ? *parsed : YAML::Node(YAML::NodeType::Undefined);
 }
 
 // The Lutris of the user's own folders, or the one of its Flatpak, whose folders are the
 // application's own ($XDG_CONFIG_HOME and $XDG_DATA_HOME inside its sandbox).
-LutrisFolders Folders(const fs::path& configHome, const fs::path& dataHome, bool flatpak) {
+LutrisFolders Folders(const Home& home, const fs::path& configHome, const fs::path& dataHome,
+                      bool flatpak) {
     LutrisFolders folders;
     folders.data = dataHome / "lutris";
+    folders.home = home.home;
     // Lutris keeps its configuration in ~/.config/lutris while that exists, and moves to its data
     // folder otherwise (lutris/settings.py, CONFIG_DIR).
     folders.config = IsFolder(configHome / "lutris") ? configHome / "lutris" : folders.data;
@@ -53,6 +55,9 @@ void AddGames(const LutrisFolders& folders, const Home& home, const char* label,
     const LutrisLevels shared{ReadYaml(folders.config / "system.yml"),
                               ReadYaml(folders.config / "runners" / "wine.yml")};
     for (const std::string& name : names) {
+        if (home.Stopped()) {
+            return;
+        }
         if (fs::path(name).extension() != ".yml") {
             continue;
         }
@@ -71,9 +76,9 @@ void AddGames(const LutrisFolders& folders, const Home& home, const char* label,
 
 std::vector<Candidate> LutrisPrefixes(const Home& home) {
     std::vector<Candidate> found;
-    AddGames(Folders(home.config, home.data, false), home, "Lutris: ", found);
+    AddGames(Folders(home, home.config, home.data, false), home, "Lutris: ", found);
     const fs::path flatpak = home.Flatpak(kFlatpakLutris);
-    AddGames(Folders(flatpak / "config", flatpak / "data", true), home,
+    AddGames(Folders(home, flatpak / "config", flatpak / "data", true), home,
              "Lutris (Flatpak): ", found);
     return found;
 }

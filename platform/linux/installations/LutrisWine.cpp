@@ -1,16 +1,13 @@
 #include "platform/linux/installations/LutrisWine.h"
 
-#include "platform/linux/UniqueFd.h"
+#include "platform/linux/installations/LutrisProton.h"
 #include "platform/linux/installations/Sources.h"
 #include "platform/linux/installations/Yaml.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 #include <tuple>
 
 namespace tmt::platform::installations {
@@ -20,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kFlatpakLutris[] = "net.lutris.Lutris";
-// The version a game without one of its own runs on since Lutris 0.5.18: the newest GE-Proton,
+// The version a game without one of its own runs on since Lutris 0.5.20: the newest GE-Proton,
 // through umu (lutris/util/wine/wine.py, GE_PROTON_LATEST).
 constexpr char kGeProton[] = "ge-proton";
 
@@ -34,11 +31,6 @@ struct Runner {
     std::optional<std::string> protonPath;
     std::vector<std::string> winePrograms;
 };
-
-bool IsFile(const fs::path& path) {
-    std::error_code error;
-    return fs::is_regular_file(path, error);
-}
 
 class Options {
 public:
@@ -117,33 +109,6 @@ std::string Version(const LutrisLevels& levels, const YAML::Node& record) {
     return kGeProton;
 }
 
-bool PlainName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
-// umu's launch script as Lutris finds it (lutris/util/wine/proton.py, get_umu_path): umu-run on
-// PATH, else in the shared folders, else in Lutris's own runtime. In the Flatpak it is the
-// sandbox's own, found there by name.
-std::optional<std::string> UmuPath(const LutrisFolders& folders) {
-    const fs::path runtime = folders.data / "runtime";
-    if (folders.flatpak) {
-        return IsFile(runtime / "umu" / "umu-run") ? (runtime / "umu" / "umu-run").string()
-                                                   : std::string("umu-run");
-    }
-    if (auto onPath = FindProgram({"umu-run"})) {
-        return onPath;
-    }
-    for (const fs::path& base :
-         {fs::path("/usr/local/share"), fs::path("/usr/share"), fs::path("/opt"), runtime}) {
-        for (const char* entry : {"umu-run", "umu_run.py"}) {
-            if (IsFile(base / "umu" / entry)) {
-                return (base / "umu" / entry).string();
-            }
-        }
-    }
-    return std::nullopt;
-}
-
 // The system's Wine builds by their version names (lutris/util/wine/wine.py, WINE_PATHS).
 std::optional<std::string> SystemWinePath(const std::string& version) {
     static const std::map<std::string, std::string> paths = {
@@ -182,24 +147,28 @@ Runner Resolve(const LutrisFolders& folders, const Options& options, const std::
             return version == "system" ? WineRunner("wine") : Resolve(folders, options, kGeProton);
         }
         const auto found = FindProgram({*system});
-        return found ? WineRunner(*found) : Resolve(folders, options, kGeProton);
+        return found ? WineRunner(found->path) : Resolve(folders, options, kGeProton);
     }
-    const fs::path own = folders.data / "runners" / "wine" / version;
-    // A Proton build among the runners is run through umu, which Lutris needs for any Proton
+    // A Proton build is run through umu, without which Lutris offers none
     // (proton.get_proton_versions); its wine only tells Lutris that it is whole.
-    if (PlainName(version) && IsFile(own / "proton") &&
-        (folders.flatpak || UmuPath(folders).has_value())) {
+    const auto proton =
+        folders.flatpak || UmuPath(folders) ? ProtonFolder(folders, version) : std::nullopt;
+    if (proton) {
         for (const char* dist : {"dist", "files"}) {
-            if (IsFile(own / dist / "bin" / "wine")) {
-                Runner umu = Umu(folders, own.string());
-                umu.wine = (own / dist / "bin" / "wine").string();
+            if (IsFile(*proton / dist / "bin" / "wine")) {
+                Runner umu = Umu(folders, proton->string());
+                umu.wine = (*proton / dist / "bin" / "wine").string();
                 umu.winePrograms = {umu.wine};
                 return umu;
             }
         }
-        return {
-            (own / "files" / "bin" / "wine").string(), "Proton " + version, "", std::nullopt, {}};
+        return {(*proton / "files" / "bin" / "wine").string(),
+                "Proton " + version,
+                "",
+                std::nullopt,
+                {}};
     }
+    const fs::path own = folders.data / "runners" / "wine" / version;
     if (version == "custom") {
         const auto custom = options.Runner("custom_wine_path");
         return custom && IsFile(*custom) ? WineRunner(*custom)
@@ -213,18 +182,10 @@ Runner Resolve(const LutrisFolders& folders, const Options& options, const std::
 
 // The prefix's architecture from the head of its system.reg ("#arch=win64"), as
 // wine.detect_prefix_arch reads its first five lines.
-// Only the head of the file is read, and only from a regular file: a FIFO in its place must not
-// hold the search.
+// Only the head of the file is read, and only from a regular file of the user's: a FIFO or a
+// device in its place must not hold the search.
 std::optional<std::string> PrefixArch(const fs::path& prefix) {
-    const UniqueFd registry(
-        ::open((prefix / "system.reg").c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!registry.IsOpen() || ::fstat(registry.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
-    }
-    std::string head(4096, '\0');
-    const ssize_t got = ::read(registry.Get(), head.data(), head.size());
-    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    const std::string head = ReadOwnedFileHead(prefix / "system.reg", 4096).value_or("");
     std::size_t at = 0;
     for (int count = 0; count < 5 && at < head.size(); ++count) {
         const std::size_t end = std::min(head.find('\n', at), head.size());
@@ -364,6 +325,17 @@ private:
     Settings settings_;
 };
 
+// The folder of the game's working_dir option ("~" standing for the home folder); Lutris starts
+// the game in its program's own folder otherwise.
+std::optional<fs::path> WorkingFolder(const Options& options, const fs::path& home) {
+    const std::string folder = options.Game("working_dir").value_or("");
+    if (folder == "~" || folder.rfind("~/", 0) == 0) {
+        return home / folder.substr(std::min<std::size_t>(2, folder.size()));
+    }
+    return !folder.empty() && folder.front() == '/' ? std::optional<fs::path>(folder)
+                                                    : std::nullopt;
+}
+
 // runner.get_env, wine.get_env and wine.finish_env, in their order.
 Settings GameEnvironment(const Options& options, const Runner& runner, const std::string& version,
                          const std::string& arch, const fs::path& prefix) {
@@ -416,12 +388,20 @@ Launcher LutrisLauncher(const LutrisFolders& folders, const LutrisLevels& levels
     const Options options(levels, record);
     const std::string version = Version(levels, record);
     const Runner runner = Resolve(folders, options, version);
-    const Settings environment =
-        GameEnvironment(options, runner, version, Arch(options, runner, prefix), prefix);
+    const std::string arch = Arch(options, runner, prefix);
+    const Settings environment = GameEnvironment(options, runner, version, arch, prefix);
     std::vector<std::string> leading;
     Launcher launcher;
     launcher.prefix = prefix;
     launcher.winePrograms = runner.winePrograms;
+    if (runner.protonPath && arch == "win32") {
+        launcher.refusal = "Proton is not compatible with 32-bit prefixes.";
+    }
+    // A Proton found by its folder may lie in a Steam library on a disk that other accounts share.
+    if (runner.protonPath && runner.protonPath->starts_with('/')) {
+        launcher.handedPrograms = {fs::path(*runner.protonPath) / "proton"};
+    }
+    launcher.workingFolder = WorkingFolder(options, folders.home);
     if (folders.flatpak) {
         // The Flatpak's programs and paths are its sandbox's: the game runs there, with the
         // variables given to the sandbox itself.

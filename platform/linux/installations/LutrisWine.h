@@ -9,10 +9,12 @@
 namespace tmt::platform::installations {
 
 // One Lutris: its configuration folder (games/, runners/, system.yml) and its data folder
-// (runners/wine/, runtime/), and whether it is the Flatpak, whose programs run in its sandbox.
+// (runners/wine/, runtime/), the home folder it finds Steam's Protons from, and whether it is the
+// Flatpak, whose programs run in its sandbox.
 struct LutrisFolders {
     std::filesystem::path config;
     std::filesystem::path data;
+    std::filesystem::path home;
     bool flatpak = false;
 };
 
@@ -24,9 +26,10 @@ struct LutrisLevels {
 };
 
 // The start Lutris 0.5.22's Wine runner makes for the game of `record` in `prefix`
-// (lutris/runners/wine.py, play, get_env, finish_env): the Wine of the game's version, or umu-run
-// with PROTONPATH for a Proton version and for Lutris's default "ge-proton"; the game's arguments
-// before the switches; the game's environment, architecture and debug output.
+// (lutris/runners/wine.py, play, get_env, finish_env, working_dir): the Wine of the game's
+// version, or umu-run with PROTONPATH for a Proton version and for Lutris's default "ge-proton";
+// the game's arguments before the switches; the game's environment, architecture, debug output
+// and working folder. Lutris refuses Proton for a 32-bit prefix, and so does the launcher.
 Launcher LutrisLauncher(const LutrisFolders& folders, const LutrisLevels& levels,
                         const YAML::Node& record, const std::filesystem::path& prefix);
 

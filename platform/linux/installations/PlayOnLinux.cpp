@@ -24,10 +24,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-bool PlainName(const std::string& name) {
-    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
-}
-
 // The text between the first pair of double quotes after `lead` at the start of `line`.
 std::optional<std::string> QuotedAfter(const std::string& line, const std::string& lead) {
     if (line.rfind(lead, 0) != 0) {
@@ -66,7 +62,7 @@ std::vector<Shortcut> Shortcuts(const fs::path& playOnLinux) {
     const fs::path folder = playOnLinux / "shortcuts";
     std::vector<Shortcut> shortcuts;
     for (const std::string& name : FolderNames(folder)) {
-        const auto text = ReadRecord(folder / name);
+        const auto text = ReadOwnedFile(folder / name, limits::kSmallText);
         if (!text) {
             continue;
         }
@@ -114,7 +110,7 @@ std::string Setting(const std::vector<std::string>& lines, const std::string& ke
 // on PATH and its libraries first on LD_LIBRARY_PATH, and the debug output off as every
 // PlayOnLinux shortcut turns it off. A prefix without a version runs on the system's Wine.
 Launcher PolWine(const fs::path& playOnLinux, const fs::path& prefix) {
-    const auto text = ReadRecord(prefix / "playonlinux.cfg");
+    const auto text = ReadOwnedFile(prefix / "playonlinux.cfg", limits::kSmallText);
     const std::vector<std::string> lines = text ? Lines(*text) : std::vector<std::string>{};
     const std::string version = Setting(lines, "VERSION");
     std::string arch = Setting(lines, "ARCH");
@@ -154,6 +150,9 @@ std::vector<Candidate> PlayOnLinuxPrefixes(const Home& home) {
     const std::vector<Shortcut> shortcuts =
         names.empty() ? std::vector<Shortcut>{} : Shortcuts(playOnLinux);
     for (const std::string& name : names) {
+        if (home.Stopped()) {
+            break;
+        }
         const fs::path prefix = playOnLinux / "wineprefix" / name;
         if (!IsFolder(prefix)) {
             continue;

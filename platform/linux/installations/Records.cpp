@@ -1,12 +1,7 @@
 #include "platform/linux/installations/Sources.h"
 
-#include "platform/linux/UniqueFd.h"
-
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <system_error>
@@ -26,8 +21,9 @@ fs::path FromEnvironment(const char* name, const fs::path& fallback) {
 }
 } // namespace
 
-Home Home::FromEnvironment() {
+Home Home::FromEnvironment(const std::stop_token& stop) {
     Home found;
+    found.stop = stop;
     const char* home = std::getenv("HOME");
     found.home = home != nullptr ? home : "";
     found.config = installations::FromEnvironment("XDG_CONFIG_HOME", found.home / ".config");
@@ -44,33 +40,6 @@ bool Home::FlatpakInstalled(const std::string& application) const {
            IsFolder(fs::path("/var/lib/flatpak/app") / application);
 }
 
-std::optional<std::string> ReadRecord(const fs::path& path) {
-    // Non-blocking, so that a FIFO in a record's place cannot hold the start-up.
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (!fd.IsOpen() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::size_t>(info.st_size) > kMaxRecordSize) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-}
-
 std::vector<std::string> FolderNames(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
@@ -85,6 +54,15 @@ std::vector<std::string> FolderNames(const fs::path& folder) {
 bool IsFolder(const fs::path& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsFile(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool PlainName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
 }
 
 std::optional<fs::path> RecordedPath(const std::string& text, const Home& home) {

@@ -58,8 +58,9 @@ std::vector<fs::path> SteamAppsFolders(const fs::path& library) {
 std::vector<fs::path> Libraries(const fs::path& root, const Home& home) {
     std::vector<fs::path> libraries{root};
     const std::vector<fs::path> steamApps = SteamAppsFolders(root);
-    const auto text =
-        steamApps.empty() ? std::nullopt : ReadRecord(steamApps.front() / "libraryfolders.vdf");
+    const auto text = steamApps.empty() ? std::nullopt
+                                        : ReadOwnedFile(steamApps.front() / "libraryfolders.vdf",
+                                                        limits::kSteamLibraries);
     const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
     const vdf::Block* folders = parsed ? parsed->Child("libraryfolders") : nullptr;
     if (folders == nullptr) {
@@ -92,7 +93,7 @@ std::optional<std::string> AppName(const std::vector<fs::path>& libraries, const
             if (!fs::exists(manifest, error)) {
                 continue;
             }
-            const auto text = ReadRecord(manifest);
+            const auto text = ReadOwnedFile(manifest, limits::kSteamManifest);
             const auto parsed = text ? vdf::Parse(*text) : std::nullopt;
             const vdf::Block* state = parsed ? parsed->Child("AppState") : nullptr;
             const std::string* name = state != nullptr ? state->Text("name") : nullptr;
@@ -120,7 +121,8 @@ std::uint32_t Crc32(std::string_view bytes) {
 std::map<std::uint32_t, std::string> ShortcutNames(const fs::path& root) {
     std::map<std::uint32_t, std::string> names;
     for (const std::string& user : FolderNames(root / "userdata")) {
-        const auto bytes = ReadRecord(root / "userdata" / user / "config" / "shortcuts.vdf");
+        const auto bytes = ReadOwnedFile(root / "userdata" / user / "config" / "shortcuts.vdf",
+                                         limits::kSteamShortcuts);
         const auto parsed = bytes ? vdf::ParseBinary(*bytes) : std::nullopt;
         const vdf::Block* shortcuts = parsed ? parsed->Child("shortcuts") : nullptr;
         if (shortcuts == nullptr) {
@@ -151,7 +153,7 @@ std::map<std::uint32_t, std::string> ShortcutNames(const fs::path& root) {
 // The Proton that last ran the prefix, from the folder of its fonts that config_info records
 // (<proton>/files/share/fonts/, or dist/ in older releases).
 std::optional<fs::path> ProtonOf(const fs::path& compatData) {
-    const auto text = ReadRecord(compatData / "config_info");
+    const auto text = ReadOwnedFile(compatData / "config_info", limits::kSmallText);
     if (!text) {
         return std::nullopt;
     }
@@ -227,14 +229,17 @@ std::string SourceLabel(Packaging packaging) {
 // The apps' prefixes of one Steam installation. An app that has compatdata folders in several
 // libraries (one left behind when the game moved) is listed once, with the folder whose prefix
 // was started last, as protontricks chooses it (find_appid_proton_prefix).
-void AddInstallation(const SteamRoot& root, const std::vector<fs::path>& libraries,
-                     const std::vector<fs::path>& visited, std::vector<Candidate>& found) {
+void AddInstallation(const Home& home, const SteamRoot& root,
+                     const std::vector<fs::path>& libraries, const std::vector<fs::path>& visited,
+                     std::vector<Candidate>& found) {
     std::map<std::string, CompatData> apps;
     for (const fs::path& library : visited) {
         for (const fs::path& steamApps : SteamAppsFolders(library)) {
             for (const std::string& id : FolderNames(steamApps / "compatdata")) {
                 const fs::path folder = steamApps / "compatdata" / id;
-                if (!AllDigits(id) || !IsFolder(folder / "pfx")) {
+                // Another account's folder in a library shared between accounts names its
+                // Proton, whose Wine would run as this user.
+                if (!AllDigits(id) || !OwnedFolder(folder) || !IsFolder(folder / "pfx")) {
                     continue;
                 }
                 const CompatData candidate{folder, LockTime(folder)};
@@ -247,6 +252,9 @@ void AddInstallation(const SteamRoot& root, const std::vector<fs::path>& librari
     }
     const std::map<std::uint32_t, std::string> shortcuts = ShortcutNames(root.folder);
     for (const auto& [id, compatData] : apps) {
+        if (home.Stopped()) {
+            return;
+        }
         const std::uint64_t number = std::stoull(id);
         const std::optional<std::string> appName = AppName(libraries, id);
         const auto shortcut = shortcuts.find(static_cast<std::uint32_t>(number));
@@ -307,7 +315,7 @@ std::vector<Candidate> SteamPrefixes(const Home& home) {
                 visited.push_back(library);
             }
         }
-        AddInstallation(root, libraries, visited, found);
+        AddInstallation(home, root, libraries, visited, found);
     }
     return found;
 }

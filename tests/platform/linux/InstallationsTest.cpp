@@ -110,6 +110,29 @@ TEST_F(InstallationsTest, SystemWineIsWineThenWine64AndWineNamesAnother) {
                                                      " was not found.");
 }
 
+TEST_F(InstallationsTest, RelativePathEntriesAndRunnerNamesNeverRunTheGameFoldersFiles) {
+    const fs::path game = home.MakePrefix(Home() / ".wine");
+    const fs::path start = Home() / "start";
+    // What the same relative names find in the game's folder, where the runner starts.
+    for (const fs::path& folder : {start, game}) {
+        runners.Install(folder / "wine");
+        runners.Install(folder / "bin" / "wine");
+    }
+    const fs::path before = fs::current_path();
+    fs::current_path(start);
+    home.Set("PATH", "bin::");
+    auto found = FindInstallations(kKey);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartGame(found[0], "").reason,
+              "Wine is not installed: the program wine was not found.");
+    EXPECT_TRUE(runners.Starts().empty());
+
+    home.Set("WINE", "bin/wine");
+    found = FindInstallations(kKey);
+    EXPECT_EQ(StartedBy(found.at(0)).program, start / "bin" / "wine");
+    fs::current_path(before);
+}
+
 TEST_F(InstallationsTest, WinePrefixAloneIsSearchedAndMadeAbsolute) {
     home.MakePrefix(Home() / ".wine");
     home.MakePrefix(Home() / "my prefix", "2.0");
@@ -178,12 +201,17 @@ TEST_F(InstallationsTest, RegistryAndPathsFollowTheChosenInstallation) {
     EXPECT_EQ(registry.ReadString("InstallVer"), "1.0");
 }
 
-// Every file and folder below `root` with its kind, size, time and content.
+// Every file and folder below `root` with its kind, size, time and content; the search's own
+// cache aside.
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
     std::map<std::string, std::string> snapshot;
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(root, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->path() == root / ".cache") {
+            it.disable_recursion_pending();
+            continue;
+        }
         struct stat info {};
         if (::lstat(it->path().c_str(), &info) != 0) {
             continue;
@@ -199,7 +227,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     return snapshot;
 }
 
-TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
+TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingElseIsWritten) {
     const fs::path steam = Home() / ".steam" / "steam";
     const fs::path compatdata = steam / "steamapps" / "compatdata";
     // Only this prefix is sound.
@@ -223,7 +251,7 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
               std::string(100000, '[') + "1");
     fs::create_directories(Home() / ".local/share/bottles/bottles/Fifo");
     ASSERT_EQ(::mkfifo((Home() / ".local/share/bottles/bottles/Fifo/bottle.yml").c_str(), 0600), 0);
-    // Registries that are missing, empty, a FIFO or a gigabyte of nothing.
+    // Registries that are missing, empty, a FIFO or a gigabyte of nothing (past the cap).
     home.MakeEmptyPrefix(compatdata / "2001" / "pfx");
     fs::remove(compatdata / "2001" / "pfx" / "system.reg");
     home.MakeEmptyPrefix(compatdata / "2002" / "pfx");
@@ -233,6 +261,16 @@ TEST_F(InstallationsTest, BadRecordsSkipOnlyThemselvesAndNothingIsWritten) {
     ASSERT_EQ(::mkfifo((compatdata / "2003" / "pfx" / "system.reg").c_str(), 0600), 0);
     home.MakeEmptyPrefix(compatdata / "2004" / "pfx");
     fs::resize_file(compatdata / "2004" / "pfx" / "system.reg", 1ull << 30);
+    // A device where records and registries should be, and a FIFO as the registry of a Lutris
+    // game, whose start reads the registry's head for the prefix's architecture.
+    home.MakeEmptyPrefix(compatdata / "2006" / "pfx");
+    fs::remove(compatdata / "2006" / "pfx" / "system.reg");
+    fs::create_symlink("/dev/zero", compatdata / "2006" / "pfx" / "system.reg");
+    fs::create_symlink("/dev/zero", Home() / ".config/heroic/GamesConfig/zero.json");
+    home.MakeEmptyPrefix(Home() / "Games" / "fifo");
+    fs::remove(Home() / "Games" / "fifo" / "system.reg");
+    ASSERT_EQ(::mkfifo((Home() / "Games" / "fifo" / "system.reg").c_str(), 0600), 0);
+    WriteFile(Home() / ".config/lutris/games/fifo-5.yml", "game:\n  prefix: ~/Games/fifo\n");
     // Folders that loop through links, point nowhere or cannot be read.
     fs::create_directory_symlink(".", compatdata / "2005");
     fs::create_directory_symlink("loop-b", Home() / "loop-a");
@@ -276,7 +314,8 @@ TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
     for (const std::size_t at :
          {std::size_t{100}, std::size_t{512 << 10} - 20, std::size_t{(512 << 10) * 3} + 7}) {
         for (const std::string name : {"[software\\\\WOW6432NODE\\\\tunemora] 1\n",
-                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n"}) {
+                                       "[Software\\\\Wow6432Node\\\\Tune\\x004dora] 1\n",
+                                       "[\\x0053oftware\\\\Wow6432Node\\\\TuneMora] 1\n"}) {
             SCOPED_TRACE(std::to_string(at) + " " + name);
             WriteFile(prefix.Path() / "system.reg", LargeRegistry(at, name + values));
             const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
@@ -287,6 +326,22 @@ TEST(PrefixRegistryTest, KeyIsFoundAcrossPiecesAndUnderAnEscapedName) {
     WriteFile(prefix.Path() / "system.reg",
               LargeRegistry(2 << 20, "[Software\\\\Wow6432Node\\\\TuneMora2] 1\n" + values));
     EXPECT_FALSE(tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey));
+}
+
+// Wine's server drops a byte that begins no UTF-8 sequence from a name it reads: with one, the
+// name is still the key, wherever its section stands in the file.
+TEST(PrefixRegistryTest, ASectionNameBeyondAsciiIsComparedAsWineComparesIt) {
+    tmt::test::TempDir prefix;
+    const std::string section = "[Software\\\\Wow6432Node\\\\Tune\x80Mora] 1\n"
+                                "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n";
+    for (const std::string& content :
+         {"WINE REGISTRY Version 2\n\n" + section + "\n[System\\\\Last] 1\n",
+          "WINE REGISTRY Version 2\n\n[System\\\\First] 1\n\n" + section}) {
+        WriteFile(prefix.Path() / "system.reg", content);
+        const auto found = tmt::platform::ReadMachineKeyFromFile(prefix.Path(), kKey);
+        ASSERT_TRUE(found) << content;
+        EXPECT_EQ(found->at("INSTALLDIR").text, "C:\\Games\\TuneMora");
+    }
 }
 
 } // namespace

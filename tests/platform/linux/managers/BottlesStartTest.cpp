@@ -40,10 +40,10 @@ TEST_F(BottlesStartTest, ABottleOnAPathOfTheUsersChoiceIsFoundThroughItsPlacehol
     EXPECT_TRUE(SameFile(found[0].place, bottle));
     const Start start = StartedBy(found[0]);
     EXPECT_EQ(start.program.filename(), "bottles-cli");
-    ASSERT_EQ(start.arguments.size(), 8u);
-    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 4),
-              (std::vector<std::string>{"run", "-b", "Music Box", "-e"}));
-    EXPECT_TRUE(SameFile(start.arguments[4], game / "Tunemora.exe"));
+    ASSERT_EQ(start.arguments.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 3),
+              (std::vector<std::string>{"run", "--bottle=Music Box", "-e"}));
+    EXPECT_TRUE(SameFile(start.arguments[3], game / "Tunemora.exe"));
 }
 
 TEST_F(BottlesStartTest, SwitchesFollowDashesAsTheCurrentCliTakesThem) {
@@ -54,9 +54,19 @@ TEST_F(BottlesStartTest, SwitchesFollowDashesAsTheCurrentCliTakesThem) {
     // bottles-cli's "run" since 2022.12.14: the switches are its positional arguments, after
     // "--" so that its parser takes none of them for an option of its own.
     const Start start = StartedBy(found[0]);
-    EXPECT_EQ(std::vector<std::string>(start.arguments.begin() + 5, start.arguments.end()),
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin() + 4, start.arguments.end()),
               (std::vector<std::string>{"--", "-OpenGL", "-debug"}));
-    EXPECT_EQ(StartedBy(found[0], "").arguments.size(), 5u) << "nothing after the game";
+    EXPECT_EQ(StartedBy(found[0], "").arguments.size(), 4u) << "nothing after the game";
+}
+
+// bottles-cli reads its options with argparse, which takes a separate value that begins with "-"
+// for an option of its own; attached, the value is the bottle's name whatever it begins with.
+TEST_F(BottlesStartTest, TheBottleIsNamedInTheAttachedForm) {
+    AddBottle("-Music", "Music");
+    runners.AddToPath("bottles-cli");
+    const auto found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartedBy(found[0]).arguments.at(1), "--bottle=-Music");
 }
 
 TEST_F(BottlesStartTest, ARunnerThatRefusesTheStartAtOnceIsToldToTheUser) {
@@ -98,10 +108,10 @@ TEST_F(BottlesStartTest, FlatpakBottlesStartThroughTheFlatpaksCli) {
     const auto found = Find();
     ASSERT_EQ(Sources(found), std::vector<std::string>{"Bottles (Flatpak): Games"});
     const Start start = StartedBy(found[0]);
-    ASSERT_GE(start.arguments.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 6),
+    ASSERT_GE(start.arguments.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(start.arguments.begin(), start.arguments.begin() + 5),
               (std::vector<std::string>{"run", "--command=bottles-cli", "com.usebottles.bottles",
-                                        "run", "-b", "Games"}));
+                                        "run", "--bottle=Games"}));
 }
 
 } // namespace

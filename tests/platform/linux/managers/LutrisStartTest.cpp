@@ -35,12 +35,36 @@ protected:
                       {{"PREFIX", prefix.string()}});
         return prefix;
     }
-    // A GE-Proton build among Lutris's Wine runners: its proton script and its wine.
-    fs::path InstallGeProton() {
-        const fs::path proton = Runners() / "wine" / "GE-Proton9-20";
+    // The game with options set in Lutris's Configure window, in ~/Games/configured; its working
+    // folder the game's own unless `workingDir` names another.
+    fs::path ConfigureGame(const std::string& version, const std::string& arch = "win64",
+                           const std::string& workingDir = "") {
+        const fs::path prefix = Home() / "Games" / "configured";
+        if (!fs::exists(prefix)) {
+            game = home.MakePrefix(prefix);
+        }
+        InstallRecord("lutris/game-configured.yml", Config() / "games" / "tunemora-1718306700.yml",
+                      {{"PREFIX", prefix.string()},
+                       {"ARCH", arch},
+                       {"WORKING_DIR", workingDir.empty() ? game.string() : workingDir},
+                       {"VERSION", version}});
+        return prefix;
+    }
+    // A GE-Proton build among Lutris's Wine runners, or in another folder of Protons: its proton
+    // script and its wine.
+    fs::path InstallGeProton(const fs::path& folder = {}) {
+        const fs::path proton = (folder.empty() ? Runners() / "wine" : folder) / "GE-Proton9-20";
         runners.Install(proton / "proton");
         runners.Install(proton / "files" / "bin" / "wine");
         return proton;
+    }
+    // The prefix as a 32-bit Wine leaves it: "#arch=win32" at the head of system.reg, and the
+    // game's key outside Wow6432Node.
+    static void Make32Bit(const fs::path& prefix) {
+        tmt::test::WriteFile(prefix / "system.reg",
+                             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+                             "#arch=win32\n\n[Software\\\\TuneMora] 1\n"
+                             "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n");
     }
 
     fs::path game;
@@ -77,6 +101,74 @@ TEST_F(LutrisStartTest, WithoutUmuAProtonBuildCannotStart) {
               "umu is not installed: the program umu-run was not found.");
 }
 
+TEST_F(LutrisStartTest, SteamsProtonsAreFoundWhereLutrisFindsThem) {
+    // ProtonUp-Qt's GE-Proton in Steam's compatibilitytools.d, and Valve's Proton in a library
+    // that Steam's config/libraryfolders.vdf lists (the same list as steamapps/ holds).
+    const fs::path steam = Home() / ".local" / "share" / "Steam";
+    const fs::path library = Home() / "Games Disk" / "SteamLibrary";
+    fs::create_directories(steam / "steamapps");
+    tmt::test::WriteLibraryFolders(steam / "config", steam, library);
+    const fs::path compatTool = InstallGeProton(steam / "compatibilitytools.d");
+    const fs::path valves = library / "steamapps" / "common" / "Proton 9.0";
+    runners.Install(valves / "proton");
+    runners.Install(valves / "files" / "bin" / "wine");
+    runners.AddToPath("umu-run");
+    const auto protonPath = [&](const std::string& version) {
+        ConfigureGame(version);
+        const auto found = Find();
+        EXPECT_EQ(found.size(), 1u);
+        const Start start = found.empty() ? Start{} : StartedBy(found[0]);
+        EXPECT_EQ(start.program.filename(), "umu-run");
+        const auto variable = start.environment.find("PROTONPATH");
+        return variable != start.environment.end() ? variable->second : std::string();
+    };
+    EXPECT_EQ(protonPath("GE-Proton9-20"), compatTool.string());
+    EXPECT_EQ(protonPath("Proton 9.0"), valves.string());
+    // Lutris's own runners come first.
+    const fs::path own = InstallGeProton();
+    EXPECT_EQ(protonPath("GE-Proton9-20"), own.string());
+    // The folders that STEAM_EXTRA_COMPAT_TOOLS_PATHS names, with an older Proton's dist/.
+    const fs::path extra = Home() / "tools";
+    runners.Install(extra / "Proton-Extra" / "proton");
+    runners.Install(extra / "Proton-Extra" / "dist" / "bin" / "wine");
+    home.Set("STEAM_EXTRA_COMPAT_TOOLS_PATHS", "/nonexistent:" + extra.string());
+    EXPECT_EQ(protonPath("Proton-Extra"), (extra / "Proton-Extra").string());
+}
+
+TEST_F(LutrisStartTest, ProtonIsRefusedForA32BitPrefixAsLutrisRefusesIt) {
+    InstallGeProton();
+    runners.AddToPath("umu-run");
+    ConfigureGame("GE-Proton9-20", "win32");
+    auto found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartGame(found[0], " -debug").reason,
+              "Proton is not compatible with 32-bit prefixes.");
+    // Lutris's default on a prefix whose head says it is 32-bit.
+    fs::remove_all(Config() / "games");
+    Make32Bit(AddGame());
+    found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(StartGame(found[0], "").reason, "Proton is not compatible with 32-bit prefixes.");
+    EXPECT_TRUE(runners.Starts().empty());
+}
+
+TEST_F(LutrisStartTest, TheGameStartsInTheWorkingFolderOfItsOptions) {
+    const fs::path wine = Runners() / "wine" / "lutris-7.2" / "bin" / "wine";
+    runners.Install(wine);
+    fs::create_directories(Home() / "tunemora-work");
+    ConfigureGame("lutris-7.2", "win64", "~/tunemora-work");
+    auto found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    Start start = StartedBy(found[0]);
+    EXPECT_EQ(start.program, wine);
+    EXPECT_TRUE(SameFile(start.workingDirectory, Home() / "tunemora-work"));
+    EXPECT_TRUE(SameFile(start.arguments.at(0), game / "Tunemora.exe"));
+    ConfigureGame("lutris-7.2", "win64", (Home() / "tunemora-work").string());
+    found = Find();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(SameFile(StartedBy(found[0]).workingDirectory, Home() / "tunemora-work"));
+}
+
 TEST_F(LutrisStartTest, AGameWithoutAVersionTakesTheRunnersElseLutrisDefault) {
     const fs::path wine = Runners() / "wine" / "lutris-7.2" / "bin" / "wine";
     runners.Install(wine);
@@ -97,7 +189,7 @@ TEST_F(LutrisStartTest, AGameWithoutAVersionTakesTheRunnersElseLutrisDefault) {
     found = Find();
     EXPECT_EQ(StartedBy(found.at(0)).program.filename(), "wine");
 
-    // Lutris's own default since 0.5.18: the newest GE-Proton through umu.
+    // Lutris's own default since 0.5.20: the newest GE-Proton through umu.
     fs::remove(Config() / "runners" / "wine.yml");
     found = Find();
     start = StartedBy(found.at(0));
@@ -115,7 +207,10 @@ TEST_F(LutrisStartTest, AGameWithoutAVersionTakesTheRunnersElseLutrisDefault) {
 TEST_F(LutrisStartTest, TheGamesOptionsReachTheGame) {
     const fs::path wine = Runners() / "wine" / "lutris-7.2" / "bin" / "wine";
     runners.Install(wine);
-    InstallGame(Config() / "games", "lutris-7.2", "-skipintro \"two words\" 'it''s'");
+    const fs::path prefix =
+        InstallGame(Config() / "games", "lutris-7.2", "-skipintro \"two words\" 'it''s'");
+    // The game's own architecture wins over the one its prefix's head names.
+    Make32Bit(prefix);
     const auto found = Find();
     ASSERT_EQ(found.size(), 1u);
     const Start start = StartedBy(found[0]);
@@ -136,10 +231,7 @@ TEST_F(LutrisStartTest, AnArchitectureIsReadFromTheRegistrysHeadAndAFifoHoldsNot
     InstallRecord("lutris/wine.yml", Config() / "runners" / "wine.yml",
                   {{"VERSION", "lutris-7.2"}});
     const fs::path prefix = AddGame();
-    tmt::test::WriteFile(prefix / "system.reg",
-                         "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
-                         "#arch=win32\n\n[Software\\\\TuneMora] 1\n"
-                         "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\n");
+    Make32Bit(prefix);
     auto found = Find();
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(StartedBy(found[0]).environment.at("WINEARCH"), "win32");
