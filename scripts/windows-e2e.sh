@@ -76,7 +76,20 @@ main_title="^TuneMora Official Tools ${version//./\\.}\$"
 
 # As a person runs it: Next on the third-party notices, Install into the folder offered, and
 # Finish with "Run TuneMora Tools" ticked, which starts the tool through the desktop's shell.
-"$wine64" "$installer" </dev/null >"$work/installer.log" 2>&1 &
+# Wine once showed no window at all for the installer's first start in a fresh prefix, nothing
+# said and the screen empty, on a quiet machine where every other run passed: it gets a second
+# start, said as such, before the check fails; its output goes with any failure.
+start_installer() {
+    "$wine64" "$installer" </dev/null >>"$work/program.log" 2>&1 &
+    installer_pid=$!
+}
+start_installer
+if ! window_within "$wait_limit" '^TuneMora Tools Setup'; then
+    echo "$session: the installer showed no window within ${wait_limit}s; starting it again" >&2
+    kill "$installer_pid" 2>/dev/null || true
+    wait "$installer_pid" 2>/dev/null || true
+    start_installer
+fi
 await_window '^TuneMora Tools Setup'
 keys Return
 await_window '^TuneMora Tools Setup'

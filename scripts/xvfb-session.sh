@@ -76,6 +76,15 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # A search that meets a window going away (an installer ending, say) fails with an X error, and
 # is tried again.
 window_id=
+# True when a visible window of that title appears within the given seconds.
+window_within() {
+    local deadline=$((SECONDS + $1))
+    until xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.2
+    done
+}
+
 await_window() {
     local deadline=$((SECONDS + wait_limit))
     until window_id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) &&
