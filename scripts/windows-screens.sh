@@ -45,23 +45,11 @@ shown() {
     tr -d '\r' <"$log" | grep -E "^$1" | sed 's/^/    /'
 }
 
-# Gives the prefix a Wine desktop of the given size and dots per inch, from the next Wine
-# server on.
-screen() {
-    local size=$1 dpi=$2
-    "$wine64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-    "$wine64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null
-    "$wine64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-    wine_stop "$WINEPREFIX"
-    wineserver -w
-    wine_start "$WINEPREFIX"
-}
-
 every_screen() {
     local screen
     for screen in 1280x800:96 1366x768:96 1920x1080:144 1920x1080:192; do
         say "every window on ${screen%:*} at ${screen#*:} dpi, $1"
-        screen "${screen%:*}" "${screen#*:}"
+        wine_desktop "$WINEPREFIX" "${screen%:*}" "${screen#*:}"
         tests 'EveryWindow/ScreenFitTest.*' "a window does not fit ${screen%:*} at ${screen#*:} dpi $1"
         # Each window's size, as the tests print it.
         shown 'TF[A-Za-z]+: ' | sort -u
@@ -70,7 +58,7 @@ every_screen() {
 
 wine_make_prefix "$WINEPREFIX"
 [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] || fail "the fresh prefix has a Tahoma"
-screen 1920x1080 96
+wine_desktop "$WINEPREFIX" 1920x1080 96
 say "without Tahoma: the windows' font, the fields' texts, the picture dialog, no settings"
 tests 'DesignFontChoiceTest.*:PictureFileTest.*:NoSettingsTest.*' "the tests without Tahoma failed"
 shown 'the windows'"'"' font'

@@ -30,6 +30,21 @@ wine_stop() {
     WINEPREFIX=$1 wineserver -k 2>/dev/null || true
 }
 
+# Gives the prefix a Wine desktop of the given size (width x height) and dots per inch
+# (LogPixels), and restarts its server so that the next program sees them.
+wine_desktop() {
+    local prefix=$1 size=$2 dpi=$3
+    WINEPREFIX=$prefix "$wine64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+        </dev/null >/dev/null
+    WINEPREFIX=$prefix "$wine64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+        /d "$size" /f </dev/null >/dev/null
+    WINEPREFIX=$prefix "$wine64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$dpi" /f </dev/null >/dev/null
+    wine_stop "$prefix"
+    WINEPREFIX=$prefix wineserver -w
+    wine_start "$prefix"
+}
+
 # Puts Wine's own TrueType fonts, Tahoma among them, into the prefix's font folder, where Windows
 # keeps Tahoma. Wine itself serves them from elsewhere, but a program that reads the font files,
 # such as a Qt program on its offscreen platform, looks in C:\windows\Fonts.
