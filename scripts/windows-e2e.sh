@@ -28,16 +28,6 @@ export WINEPREFIX=$work/prefix
 trap 'wine_stop "$WINEPREFIX"; cleanup' EXIT
 wine() { "$wine64" "$@" </dev/null; }
 
-# Runs until the given command succeeds, or fails the check with the message.
-await() {
-    local what=$1 deadline=$((SECONDS + wait_limit))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "$what did not happen within ${wait_limit}s"
-        sleep 0.2
-    done
-}
-
 started=$SECONDS
 wine_make_prefix "$WINEPREFIX"
 wine_start "$WINEPREFIX"
@@ -84,7 +74,7 @@ start_installer() {
     installer_pid=$!
 }
 start_installer
-if ! window_within "$wait_limit" '^TuneMora Tools Setup'; then
+if ! within "$wait_limit" window_shown '^TuneMora Tools Setup'; then
     echo "$session: the installer showed no window within ${wait_limit}s; starting it again" >&2
     kill "$installer_pid" 2>/dev/null || true
     wait "$installer_pid" 2>/dev/null || true

@@ -37,21 +37,15 @@ find_window() {
     window_box=$(wine "$work/window_rect.exe" "$1" 2>/dev/null | tr -d '\r') && [ -n "$window_box" ]
 }
 await_box() {
-    local deadline=$((SECONDS + wait_limit))
-    until find_window "$1"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "no window titled '$1' appeared within ${wait_limit}s"
-        sleep 0.3
-    done
+    within "$wait_limit" find_window "$1" ||
+        fail "no window titled '$1' appeared within ${wait_limit}s"
     # Shown is not yet painted.
     sleep 1
 }
 await_gone() {
-    local deadline=$((SECONDS + wait_limit))
-    while find_window "$1"; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the window titled '$1' did not close"
-        sleep 0.3
-    done
+    within "$wait_limit" no_window "$1" || fail "the window titled '$1' did not close"
 }
+no_window() { ! find_window "$1"; }
 
 # The demo installation, laid down as the game's installer would: its folder on drive C: and
 # its key in the 32-bit view; and the fonts of Wine, Tahoma among them, where Windows keeps them.
@@ -88,12 +82,7 @@ take() {
 take_all() {
     local size=$1 dpi=$2
     suffix=$3
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-    wine_stop "$WINEPREFIX"
-    wineserver -w
-    wine_start "$WINEPREFIX"
+    wine_desktop "$WINEPREFIX" "$size" "$dpi"
 
     "$wine64" "$program" </dev/null >"$work/program.log" 2>&1 &
     program_pid=$!
@@ -126,9 +115,7 @@ take_all() {
     keys Tab Tab
     take about "About"
 
-    keys Escape
-    wait "$program_pid" || fail "the program ended with status $?"
-    program_pid=
+    quit_program
 }
 
 take_all 1280x800 96 ""

@@ -76,33 +76,38 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # A search that meets a window going away (an installer ending, say) fails with an X error, and
 # is tried again.
 window_id=
-# True when a visible window of that title appears within the given seconds.
-window_within() {
+# Runs the command until it succeeds; false when it has not within the given seconds.
+within() {
     local deadline=$((SECONDS + $1))
-    until xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; do
+    shift
+    until "$@"; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.2
     done
 }
+# Runs the command until it succeeds, or fails the run: "<what> did not happen within ...".
+await() {
+    local what=$1
+    shift
+    within "$wait_limit" "$@" || fail "$what did not happen within ${wait_limit}s"
+}
+
+# True when a visible window has that title; its id is then in window_id.
+window_shown() {
+    window_id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) && [ -n "$window_id" ]
+}
+window_gone() { ! window_shown "$1"; }
 
 await_window() {
-    local deadline=$((SECONDS + wait_limit))
-    until window_id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1) &&
-        [ -n "$window_id" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "no window titled /$1/ appeared within ${wait_limit}s"
-        sleep 0.2
-    done
+    within "$wait_limit" window_shown "$1" ||
+        fail "no window titled /$1/ appeared within ${wait_limit}s"
     xdotool windowfocus --sync "$window_id"
     # Mapped is not yet painted.
     sleep 0.5
 }
 
 await_closed() {
-    local deadline=$((SECONDS + wait_limit))
-    while xdotool search --onlyvisible --name "$1" >/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the window titled /$1/ did not close"
-        sleep 0.1
-    done
+    within "$wait_limit" window_gone "$1" || fail "the window titled /$1/ did not close"
 }
 
 keys() {
@@ -112,11 +117,8 @@ keys() {
 # Presses Escape on the main window and waits for the program to end cleanly.
 quit_program() {
     keys Escape
-    local deadline=$((SECONDS + wait_limit))
-    while kill -0 "$program_pid" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || fail "the program did not end on Escape"
-        sleep 0.1
-    done
+    within "$wait_limit" program_ended || fail "the program did not end on Escape"
     wait "$program_pid" || fail "the program ended with status $?"
     program_pid=
 }
+program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
