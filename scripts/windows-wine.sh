@@ -4,6 +4,9 @@
 # Mono or Gecko installer, no menu entries in the user's desktop, no debugging chatter.
 wine64=/usr/lib/wine/wine64
 export WINEDEBUG=-all
+# Qt's own warnings go to the standard error stream, where the logs keep them, rather than to the
+# debugger's channel, which WINEDEBUG silences.
+export QT_FORCE_STDERR_LOGGING=1
 # Wine makes Windows file names into Unix ones through the locale's character set; under the C
 # locale of a bare machine a name outside ASCII cannot be made at all. A desktop session is UTF-8,
 # and C.UTF-8 is there on every Debian system.
