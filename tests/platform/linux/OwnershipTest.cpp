@@ -225,9 +225,7 @@ TEST_F(OwnershipTest, AServerFolderOfAnotherAccountOrAServerThatTakesNoOneHoldsN
     GiveHome({});
     // Made before the user first ran Wine: the stranger's folder where the user's server would
     // go, and a socket whose queue never moves.
-    FakeWineServer theirs(fs::path("/tmp") / (".wine-" + std::to_string(kPlayer.uid)) /
-                              tmt::test::ServerFolder(upstream) / "socket",
-                          0);
+    FakeWineServer theirs(tmt::test::UpstreamSocket(upstream, kPlayer.uid), 0);
     OpenTo(theirs, kStranger);
     theirs.Fill();
     // The user's own server, as Debian's Wine keeps it, that takes no connection.
