@@ -44,6 +44,14 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The buttons that open a tool or start the game, which all need an installation.
+void EnableTools(Ui::TFormMain& ui, bool enabled) {
+    for (QPushButton* button :
+         {ui.bProfileManager, ui.bRunSpecial, ui.bMaintenance, ui.bConfig, ui.bRun}) {
+        button->setEnabled(enabled);
+    }
+}
+
 // The banner is stored with the window; like every JPEG of the program it goes through libjpeg.
 QPixmap Banner() {
     QFile file(QStringLiteral(":/banner.jpg"));
@@ -134,10 +142,7 @@ void TFormMain::StartSearch() {
     // A home with hundreds of prefixes takes seconds to search; the window is there meanwhile,
     // and the tools wait for the installation they work on.
     ui->lDefaultDir->setText(QString::fromUtf8(tmt::kSearchingText));
-    for (QPushButton* button :
-         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
-        button->setEnabled(false);
-    }
+    EnableTools(*ui, false);
     setCursor(Qt::BusyCursor);
     search_ = std::make_unique<InstallationSearch>(kInstallKey);
     connect(search_.get(), &InstallationSearch::Finished, this,
@@ -155,10 +160,7 @@ TFormMain::ChooseFrom(const std::vector<tmt::platform::Installation>& found) {
 void TFormMain::SearchEnded() {
     unsetCursor();
     ui->lDefaultDir->clear();
-    for (QPushButton* button :
-         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
-        button->setEnabled(true);
-    }
+    EnableTools(*ui, true);
     // The game may be installed in more than one place; the one chosen here is the one every
     // tool works on, and the one whose runner starts the game.
     const std::vector<tmt::platform::Installation>& found = search_->Found();
@@ -217,10 +219,7 @@ void TFormMain::ReadFromReg() {
 }
 
 void TFormMain::DisableApp(const std::string& AReason) {
-    for (QPushButton* button :
-         {ui->bProfileManager, ui->bRunSpecial, ui->bMaintenance, ui->bConfig, ui->bRun}) {
-        button->setEnabled(false);
-    }
+    EnableTools(*ui, false);
     InstallDir = AReason;
     ui->lDefaultDir->setText(Q(InstallDir));
 }

@@ -7,6 +7,7 @@
 #include "settings/IntegerText.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tmt {
 
@@ -44,16 +45,21 @@ Error CannotStore(const std::string& file, const std::vector<char32_t>& characte
     return Error(file + " cannot store these characters: " + listed);
 }
 
+// The check before a write: nothing for a file that cannot be read, else what it cannot hold.
+void RaiseUnlessStorable(const std::string& file,
+                         const std::optional<std::vector<char32_t>>& unstorable) {
+    if (!unstorable) {
+        throw Error("Unable to write to " + file);
+    }
+    if (!unstorable->empty()) {
+        throw CannotStore(file, *unstorable);
+    }
+}
+
 } // namespace
 
 void IniFile::PrepareFor(const std::vector<std::string_view>& values) {
-    const auto unstorable = platform::PrepareProfileFile(values, fileName_);
-    if (!unstorable) {
-        throw Error("Unable to write to " + fileName_);
-    }
-    if (!unstorable->empty()) {
-        throw CannotStore(fileName_, *unstorable);
-    }
+    RaiseUnlessStorable(fileName_, platform::PrepareProfileFile(values, fileName_));
 }
 
 void IniFile::CheckStorable(const std::vector<std::string_view>& values) const {
@@ -62,13 +68,7 @@ void IniFile::CheckStorable(const std::vector<std::string_view>& values) const {
         all.append(value);
     }
     // A file that cannot be read cannot be rewritten either.
-    const auto unstorable = platform::UnstorableInProfileFile(all, fileName_);
-    if (!unstorable) {
-        throw Error("Unable to write to " + fileName_);
-    }
-    if (!unstorable->empty()) {
-        throw CannotStore(fileName_, *unstorable);
-    }
+    RaiseUnlessStorable(fileName_, platform::UnstorableInProfileFile(all, fileName_));
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {

@@ -158,15 +158,6 @@ template <std::size_t N> void CloseAllBut(int (&keep)[N]) {
     ::_exit(0);
 }
 
-std::vector<char*> Pointers(const std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (const std::string& text : texts) {
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 // The last line that is not blank in what the program wrote.
 std::string LastLine(const Report& report) {
     std::string text(report.text, static_cast<std::size_t>(std::max(report.length, 0)));
@@ -203,13 +194,23 @@ StartResult Outcome(const Report& report, const std::string& program, const std:
 
 } // namespace
 
+std::vector<char*> ExecPointers(const std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (const std::string& text : texts) {
+        // execve never writes through them.
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 StartResult StartDetached(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, const std::string& folder,
                           std::chrono::milliseconds settle) {
     // Everything the children need is prepared here: between fork and exec only
     // async-signal-safe calls are allowed.
-    const std::vector<char*> argv = Pointers(arguments);
-    const std::vector<char*> envp = Pointers(environment);
+    const std::vector<char*> argv = ExecPointers(arguments);
+    const std::vector<char*> envp = ExecPointers(environment);
     const std::string program = std::filesystem::path(arguments.at(0)).filename().string();
     const long long settleMs = settle.count();
 

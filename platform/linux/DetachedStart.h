@@ -17,4 +17,8 @@ StartResult StartDetached(const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, const std::string& folder,
                           std::chrono::milliseconds settle);
 
+// `texts` as execve takes an argument or environment list: pointers into them, then a null one.
+// Made before fork, since the child may not allocate; `texts` must outlive it.
+std::vector<char*> ExecPointers(const std::vector<std::string>& texts);
+
 } // namespace tmt::platform

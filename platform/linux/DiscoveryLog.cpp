@@ -1,6 +1,7 @@
 #include "platform/linux/DiscoveryLog.h"
 
-#include <cerrno>
+#include "platform/linux/FileOps.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -25,17 +26,7 @@ void NoteDiscovery(const std::filesystem::path& place, std::string_view verdict)
     std::string line = "tunemora-tools: " + place.string() + ": ";
     line.append(verdict);
     line += '\n';
-    std::size_t written = 0;
-    while (written < line.size()) {
-        const ssize_t n = ::write(STDERR_FILENO, line.data() + written, line.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        written += static_cast<std::size_t>(n);
-    }
+    fileops::WriteFully(STDERR_FILENO, line);
 }
 
 } // namespace tmt::platform

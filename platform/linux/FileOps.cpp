@@ -99,9 +99,10 @@ bool Truncate(int fd, std::size_t size) {
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
-    if (Injected(Call::Write)) {
-        return false;
-    }
+    return !Injected(Call::Write) && WriteFully(fd, bytes);
+}
+
+bool WriteFully(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {

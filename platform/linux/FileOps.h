@@ -32,6 +32,9 @@ int OpenForRewrite(const std::string& path);
 bool Reserve(int fd, std::size_t size);
 bool Truncate(int fd, std::size_t size);
 bool WriteAll(int fd, std::string_view bytes);
+// WriteAll without the test seam below, for what is no game file (the search's cache and log):
+// a fault test must not count those writes.
+bool WriteFully(int fd, std::string_view bytes);
 bool Flush(int fd);
 bool Close(int fd);
 bool Rename(const std::string& from, const std::string& to);
@@ -41,8 +44,9 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 bool RemoveAt(int folder, const char* name, int flags);
 bool MakeFolder(const std::string& path);
 
-// Test seam: when a hook is set, it is asked before each call above except Close; an answer other
-// than 0 makes that call fail with the answer as errno. A read fails before its first byte.
+// Test seam: when a hook is set, it is asked before each call above except Close and WriteFully;
+// an answer other than 0 makes that call fail with the answer as errno. A read fails before its
+// first byte.
 enum class Call { Read, Create, Write, Flush, Rename, Remove, MakeFolder };
 using FaultHook = int (*)(Call);
 void SetFaultHook(FaultHook hook);

@@ -1,5 +1,6 @@
 #include "platform/linux/GroupProcess.h"
 
+#include "platform/linux/DetachedStart.h"
 #include "platform/linux/Launcher.h"
 #include "platform/linux/UniqueFd.h"
 
@@ -21,25 +22,16 @@ constexpr int kHandedDescriptor = 3;
 // How often a stop is looked for while the program runs.
 constexpr std::chrono::milliseconds kStopCheck{50};
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 } // namespace
 
-bool RunInOwnGroup(std::vector<std::string> arguments,
+bool RunInOwnGroup(const std::vector<std::string>& arguments,
                    const std::vector<std::pair<std::string, std::string>>& settings, int handed,
                    std::chrono::steady_clock::time_point deadline, const std::stop_token& stop) {
     // Everything the child needs is prepared here: between fork and exec only async-signal-safe
     // calls are allowed.
-    std::vector<char*> argv = Pointers(arguments);
-    std::vector<std::string> environment = EnvironmentWith(settings);
-    std::vector<char*> envp = Pointers(environment);
+    const std::vector<char*> argv = ExecPointers(arguments);
+    const std::vector<std::string> environment = EnvironmentWith(settings);
+    const std::vector<char*> envp = ExecPointers(environment);
     const pid_t child = ::fork();
     if (child < 0) {
         return false;

@@ -13,21 +13,6 @@ namespace tmt::platform {
 
 namespace {
 
-// Why a file is no record to take, or nothing when it is one.
-std::optional<std::string> Refusal(const struct stat& info, std::size_t limit) {
-    if (!S_ISREG(info.st_mode)) {
-        return "skipped: not a regular file";
-    }
-    if (!OwnedByUser(info)) {
-        return "skipped: not owned by you (owner " + std::to_string(info.st_uid) + ")";
-    }
-    if (static_cast<unsigned long long>(info.st_size) > limit) {
-        return "skipped: too large (" + std::to_string(info.st_size) + " bytes, at most " +
-               std::to_string(limit) + ")";
-    }
-    return std::nullopt;
-}
-
 std::optional<std::string> Skipped(const std::filesystem::path& shown, const std::string& why) {
     NoteDiscovery(shown, why);
     return std::nullopt;
@@ -42,7 +27,7 @@ std::optional<std::string> ReadOwned(const std::filesystem::path& shown, std::si
     if (::stat(shown.c_str(), &before) != 0) {
         return Skipped(shown, errno == ENOENT ? "not there" : std::strerror(errno));
     }
-    if (auto why = Refusal(before, cap)) {
+    if (auto why = RecordRefusal(before, cap)) {
         return Skipped(shown, *why);
     }
     // Non-blocking, so that a FIFO put in its place meanwhile cannot hold the search.
@@ -54,7 +39,7 @@ std::optional<std::string> ReadOwned(const std::filesystem::path& shown, std::si
     if (info.st_dev != before.st_dev || info.st_ino != before.st_ino) {
         return Skipped(shown, "skipped: replaced while it was read");
     }
-    if (auto why = Refusal(info, cap)) {
+    if (auto why = RecordRefusal(info, cap)) {
         return Skipped(shown, *why);
     }
     if (headOnly) {
@@ -104,6 +89,20 @@ std::optional<std::string> ReadOwned(const std::filesystem::path& shown, std::si
 
 bool OwnedByUser(const struct stat& info) {
     return info.st_uid == ::getuid();
+}
+
+std::optional<std::string> RecordRefusal(const struct stat& info, std::size_t limit) {
+    if (!S_ISREG(info.st_mode)) {
+        return "skipped: not a regular file";
+    }
+    if (!OwnedByUser(info)) {
+        return "skipped: not owned by you (owner " + std::to_string(info.st_uid) + ")";
+    }
+    if (static_cast<unsigned long long>(info.st_size) > limit) {
+        return "skipped: too large (" + std::to_string(info.st_size) + " bytes, at most " +
+               std::to_string(limit) + ")";
+    }
+    return std::nullopt;
 }
 
 std::optional<struct stat> OwnedFolder(const std::filesystem::path& path) {

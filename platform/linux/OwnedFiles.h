@@ -14,6 +14,10 @@ namespace tmt::platform {
 // games disk shared between accounts, /tmp), and Wine itself refuses them.
 bool OwnedByUser(const struct stat& info);
 
+// Why a file with `info` is no record to read: not a regular file, another account's, or larger
+// than `limit`; nothing when it is one.
+std::optional<std::string> RecordRefusal(const struct stat& info, std::size_t limit);
+
 // What a folder (a prefix, Steam's compatdata/<id>) is, when it is one that the user owns; the
 // debug log says why not.
 std::optional<struct stat> OwnedFolder(const std::filesystem::path& path);

@@ -133,24 +133,11 @@ std::optional<RegistryFile> OpenRegistry(const std::filesystem::path& prefix) {
         NoteDiscovery(prefix, "skipped: not a folder of yours");
         return std::nullopt;
     }
-    const auto refusal = [&shown](const struct stat& file) -> std::optional<std::string> {
-        if (!S_ISREG(file.st_mode)) {
-            return "skipped: not a regular file";
-        }
-        if (!OwnedByUser(file)) {
-            return "skipped: not owned by you (owner " + std::to_string(file.st_uid) + ")";
-        }
-        if (static_cast<unsigned long long>(file.st_size) > limits::kRegistry) {
-            return "skipped: too large (" + std::to_string(file.st_size) + " bytes, at most " +
-                   std::to_string(limits::kRegistry) + ")";
-        }
-        return std::nullopt;
-    };
     if (::fstatat(folder.Get(), "system.reg", &info, 0) != 0) {
         NoteDiscovery(shown, errno == ENOENT ? "not there" : std::strerror(errno));
         return std::nullopt;
     }
-    if (auto why = refusal(info)) {
+    if (auto why = RecordRefusal(info, limits::kRegistry)) {
         NoteDiscovery(shown, *why);
         return std::nullopt;
     }
@@ -163,7 +150,7 @@ std::optional<RegistryFile> OpenRegistry(const std::filesystem::path& prefix) {
         NoteDiscovery(shown, "skipped: cannot be read");
         return std::nullopt;
     }
-    if (auto why = refusal(file.info)) {
+    if (auto why = RecordRefusal(file.info, limits::kRegistry)) {
         NoteDiscovery(shown, *why);
         return std::nullopt;
     }

@@ -1,10 +1,10 @@
 #include "platform/linux/RegistryCache.h"
 
 #include "platform/linux/DiscoveryLog.h"
+#include "platform/linux/FileOps.h"
 #include "platform/linux/OwnedFiles.h"
 #include "platform/linux/UniqueFd.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,21 +20,6 @@ namespace {
 
 constexpr char kHeader[] = "tunemora-tools registries without the key 1";
 constexpr std::chrono::seconds kSettleTime{2};
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 // Makes the folder of the cache when it is missing; true when it is there and the user's.
 bool OwnFolder(const fs::path& folder) {
@@ -128,7 +113,8 @@ void RegistryCache::Save() const {
     if (!fd.IsOpen()) {
         return;
     }
-    if (!WriteAll(fd.Get(), text.str()) || ::rename(temporary.c_str(), file.c_str()) != 0) {
+    if (!fileops::WriteFully(fd.Get(), text.str()) ||
+        ::rename(temporary.c_str(), file.c_str()) != 0) {
         ::unlink(temporary.c_str());
     }
 }

@@ -84,6 +84,9 @@ protected:
         }
         return asked;
     }
+
+    // Makes each change on the game's files as they were: nothing is asked, and each is made.
+    void EachActionIsMadeUnasked() const;
 };
 
 // One change that the running game may undo, made through its window. `make` queues `answer` for
@@ -117,12 +120,13 @@ bool SaveSettings(std::optional<int> answer) {
     return window.isVisible();
 }
 
-bool ResetSettings(std::optional<int> answer) {
-    TFConfigure window(FormMain);
+// Presses `button` of a fresh `Window` and confirms the change it asks about.
+template <typename Window> bool ConfirmAndPress(const char* button, std::optional<int> answer) {
+    Window window(FormMain);
     window.show();
     MessageBox::SetNextAnswer(tmt::ui::mrYes);
     Queue(answer);
-    window.findChild<QPushButton*>("bResetSettings")->click();
+    window.template findChild<QPushButton*>(button)->click();
     return window.isVisible();
 }
 
@@ -148,15 +152,6 @@ bool EditProfile(const char* press, std::optional<int> answer) {
     return stillOpen;
 }
 
-bool DeleteProfile(std::optional<int> answer) {
-    TFProfileManager manager(FormMain);
-    manager.show();
-    MessageBox::SetNextAnswer(tmt::ui::mrYes);
-    Queue(answer);
-    manager.findChild<QPushButton*>("bDel")->click();
-    return manager.isVisible();
-}
-
 bool Clear(const char* box, std::optional<int> answer) {
     TFMaintenance window(FormMain);
     window.show();
@@ -175,7 +170,7 @@ const GuardedAction kActions[] = {
      [](const fs::path& game) {
          return ReadFile(game / "config.ini").find("Resolution=1024x600") != std::string::npos;
      }},
-    {"Reset", ResetSettings,
+    {"Reset", [](auto answer) { return ConfirmAndPress<TFConfigure>("bResetSettings", answer); },
      [](const fs::path& game) {
          return !fs::exists(game / "config.ini");
      }},
@@ -187,7 +182,7 @@ const GuardedAction kActions[] = {
      [](const fs::path& game) {
          return Profile(game, "Bob").find("name=Carol") != std::string::npos;
      }},
-    {"DeleteProfile", DeleteProfile,
+    {"DeleteProfile", [](auto answer) { return ConfirmAndPress<TFProfileManager>("bDel", answer); },
      [](const fs::path& game) {
          return !fs::exists(game / "Profiles" / "Bob");
      }},
@@ -222,7 +217,7 @@ TEST_P(RunningGameActionTest, TheGameRunningAsksFirst) {
 INSTANTIATE_TEST_SUITE_P(EveryGuardedAction, RunningGameActionTest, ::testing::ValuesIn(kActions),
                          [](const auto& shown) { return std::string(shown.param.name); });
 
-TEST_F(RunningGameTest, NothingIsAskedWhileTheGameIsNotRunning) {
+void RunningGameTest::EachActionIsMadeUnasked() const {
     for (const GuardedAction& action : kActions) {
         SCOPED_TRACE(action.name);
         LayOutGameFiles();
@@ -230,6 +225,10 @@ TEST_F(RunningGameTest, NothingIsAskedWhileTheGameIsNotRunning) {
         EXPECT_EQ(Questions(), 0);
         EXPECT_TRUE(action.done(game));
     }
+}
+
+TEST_F(RunningGameTest, NothingIsAskedWhileTheGameIsNotRunning) {
+    EachActionIsMadeUnasked();
 }
 
 // A copy of the game in another place (on Linux another prefix, with the same Windows path) writes
@@ -242,13 +241,7 @@ TEST_F(RunningGameTest, NothingIsAskedWhileACopyRunsElsewhere) {
 #endif
     TestPrefix other(PrefixUse::RunsPrograms);
     const RunningGame running(other, other.MakeGameFolder(elsewhere));
-    for (const GuardedAction& action : kActions) {
-        SCOPED_TRACE(action.name);
-        LayOutGameFiles();
-        action.make(std::nullopt);
-        EXPECT_EQ(Questions(), 0);
-        EXPECT_TRUE(action.done(game));
-    }
+    EachActionIsMadeUnasked();
 }
 
 #ifndef _WIN32

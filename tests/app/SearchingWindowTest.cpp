@@ -11,9 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <memory>
@@ -44,11 +41,6 @@ protected:
         tmt::platform::SetOwnExecutablePathForTesting("");
     }
 
-    static fs::path UpstreamSocket(const fs::path& prefix) {
-        return fs::path("/tmp") / (".wine-" + std::to_string(::getuid())) /
-               tmt::test::ServerFolder(prefix) / "socket";
-    }
-
     tmt::test::FakeHome home;
     fs::path prefix = home.Path() / ".wine";
     fs::path wine = home.Path() / "bin" / "wine";
@@ -58,20 +50,8 @@ private:
     std::chrono::milliseconds limit_ = ServerDeadline::Limit();
 };
 
-// Whether the process ends; the guard only bounds a process that SIGKILL has not reached yet.
-bool Ends(pid_t pid) {
-    const int process = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (process < 0) {
-        return true;
-    }
-    pollfd ended{process, POLLIN, 0};
-    const bool gone = ::poll(&ended, 1, 10000) == 1;
-    ::close(process);
-    return gone;
-}
-
 TEST_F(SearchingWindowTest, TheWindowWaitsForNothingAndItsCloseEndsTheSearch) {
-    const tmt::test::FakeWineServer server(UpstreamSocket(prefix));
+    const tmt::test::FakeWineServer server(tmt::test::UpstreamSocket(prefix));
     auto form = std::make_unique<TFormMain>();
     form->show();
     ASSERT_TRUE(form->Searching());
@@ -92,7 +72,7 @@ TEST_F(SearchingWindowTest, TheWindowWaitsForNothingAndItsCloseEndsTheSearch) {
     std::ifstream(pidFile) >> pid;
     ASSERT_GT(pid, 0);
     form.reset();
-    EXPECT_TRUE(Ends(pid)) << "the wine asked outlived the window";
+    EXPECT_TRUE(tmt::test::ProcessEnds(pid)) << "the wine asked outlived the window";
 }
 
 } // namespace

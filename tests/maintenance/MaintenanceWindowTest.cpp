@@ -4,7 +4,7 @@
 #include "app/UMain.h"
 #include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
-#include "tests/support/GameWindowTest.h"
+#include "tests/maintenance/MaintenanceTest.h"
 #include "tests/support/Undeletable.h"
 
 #include <QApplication>
@@ -22,23 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using tmt::ui::MessageBox;
 
-class MaintenanceWindowTest : public tmt::test::GameWindowTest {
+class MaintenanceWindowTest : public tmt::test::MaintenanceTest {
 protected:
-    // Opens the window, ticks the given boxes, presses Clear and returns the texts shown.
-    std::vector<QString> Clear(bool temp, bool cache) {
-        window = std::make_unique<TFMaintenance>(main.get());
-        window->show();
-        window->findChild<QCheckBox*>("CheckBox1")->setChecked(temp);
-        window->findChild<QCheckBox*>("CheckBox2")->setChecked(cache);
-        QTest::mouseClick(window->findChild<QPushButton*>("bClear"), Qt::LeftButton);
-        std::vector<QString> texts;
-        for (const auto& shown : MessageBox::TakeShown()) {
-            EXPECT_EQ(shown.kind, MessageBox::Kind::Plain);
-            texts.push_back(shown.text);
-        }
-        return texts;
-    }
-
     void MakeTemp() {
         tmt::test::WriteFile(game / "Temp" / "a.log", "a");
         tmt::test::WriteFile(game / "Temp" / "deep" / "er" / ".hidden", "b");
@@ -46,8 +31,6 @@ protected:
     bool TempIsEmpty() const {
         return fs::is_directory(game / "Temp") && fs::is_empty(game / "Temp");
     }
-
-    std::unique_ptr<TFMaintenance> window;
 };
 
 // Which message each outcome gives, and whether the window then closes, is the rules' business

@@ -44,6 +44,23 @@ protected:
         return tmt::IniFile(tmt::ProfileFilePath(kInstallDir, folder))
             .ValueExists("profile", "avatar");
     }
+    // Bob's editor, Set Picture answered with `picture`, which it refuses with `error`: the
+    // picture shown stays, the avatar kept is `kept`, and Save still names an avatar.
+    void PickIsRefused(const std::string& picture, const QString& error, const std::string& kept) {
+        AnswerPictures({picture});
+        EXPECT_TRUE(Modify([&](TFProfile& dialog, Editor& e) {
+            const QImage before = e.iAvatar->pixmap().toImage();
+            e.Button3->click();
+            const auto shown = Shown();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
+            EXPECT_EQ(shown[0].text, error);
+            EXPECT_EQ(dialog.AvatarPath, kept);
+            EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
+            e.Button2->click();
+        }));
+        EXPECT_TRUE(NamesAnAvatar("Bob"));
+    }
 
     const std::string red = Jpeg(120, 80);
     const std::string blue = Jpeg(64, 64, {.progressive = true});
@@ -127,21 +144,10 @@ TEST_F(ProfileDialogTest, RemoveSetSaveStoresTheNewPicture) {
 TEST_F(ProfileDialogTest, UnreadablePickIsReportedAndStillSaved) {
     WriteFile(game / "broken.jpg", red.substr(0, red.size() / 2));
     MakeBobWithAvatar();
-    AnswerPictures({"C:\\Games\\TuneMora\\broken.jpg"});
-    EXPECT_TRUE(Modify([this](TFProfile& dialog, Editor& e) {
-        const QImage before = e.iAvatar->pixmap().toImage();
-        e.Button3->click();
-        const auto shown = Shown();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
-        EXPECT_EQ(shown[0].text,
+    PickIsRefused("C:\\Games\\TuneMora\\broken.jpg",
                   "Cannot load picture \"C:\\Games\\TuneMora\\broken.jpg\": not a readable JPEG "
-                  "file.");
-        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\broken.jpg");
-        EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
-        e.Button2->click();
-    }));
-    EXPECT_TRUE(NamesAnAvatar("Bob"));
+                  "file.",
+                  "C:\\Games\\TuneMora\\broken.jpg");
 }
 
 // A readable picture that would take more memory to show than the program allows: said so, and
@@ -152,20 +158,9 @@ TEST_F(ProfileDialogTest, APictureTooLargeToShowIsReportedAndTheAvatarKept) {
               tmt::test::WithDimensions(Jpeg(64, 48, {.progressive = true}), 16384, 12288));
     MakeBobWithAvatar();
     const std::string avatar = ReadFile(profiles / "Bob" / "avatar.jpg");
-    AnswerPictures({"C:\\Games\\TuneMora\\huge.jpg"});
-    EXPECT_TRUE(Modify([this](TFProfile& dialog, Editor& e) {
-        const QImage before = e.iAvatar->pixmap().toImage();
-        e.Button3->click();
-        const auto shown = Shown();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].kind, MessageBox::Kind::Error);
-        EXPECT_EQ(shown[0].text,
-                  "C:\\Games\\TuneMora\\huge.jpg is too large to show: 16384 x 12288.");
-        EXPECT_EQ(dialog.AvatarPath, "C:\\Games\\TuneMora\\Profiles\\Bob\\avatar.jpg");
-        EXPECT_EQ(e.iAvatar->pixmap().toImage(), before);
-        e.Button2->click();
-    }));
-    EXPECT_TRUE(NamesAnAvatar("Bob"));
+    PickIsRefused("C:\\Games\\TuneMora\\huge.jpg",
+                  "C:\\Games\\TuneMora\\huge.jpg is too large to show: 16384 x 12288.",
+                  "C:\\Games\\TuneMora\\Profiles\\Bob\\avatar.jpg");
     EXPECT_EQ(ReadFile(profiles / "Bob" / "avatar.jpg"), avatar);
 }
 

@@ -142,7 +142,10 @@ std::optional<fs::path> ProtonFolder(const LutrisFolders& folders, const std::st
     if (!PlainName(version)) {
         return std::nullopt;
     }
-    const std::vector<fs::path> steamApps = SteamFolders(folders.home);
+    if (!folders.steamFolders) {
+        folders.steamFolders = SteamFolders(folders.home);
+    }
+    const std::vector<fs::path>& steamApps = *folders.steamFolders;
     std::vector<fs::path> locations{folders.data / "runners" / "wine"};
     for (const fs::path& folder : steamApps) {
         locations.push_back(folder / "common");

@@ -5,6 +5,8 @@
 #include <yaml-cpp/yaml.h>
 
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 namespace tmt::platform::installations {
 
@@ -16,6 +18,9 @@ struct LutrisFolders {
     std::filesystem::path data;
     std::filesystem::path home;
     bool flatpak = false;
+    // The Steam folders Lutris looks for Protons in: listed at the first game that needs them and
+    // kept for the other games, rather than listed again for each.
+    mutable std::optional<std::vector<std::filesystem::path>> steamFolders;
 };
 
 // The levels below a game's own record that its options fall back to, as Lutris cascades them

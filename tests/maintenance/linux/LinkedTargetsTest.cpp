@@ -3,39 +3,17 @@
 // case.
 #include "maintenance/UMaintenance.h"
 
-#include "platform/qt/MessageBox.h"
-#include "tests/support/GameWindowTest.h"
+#include "tests/maintenance/MaintenanceTest.h"
 
-#include <QCheckBox>
-#include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 
 namespace {
 
 namespace fs = std::filesystem;
-using tmt::ui::MessageBox;
 
-class LinkedTargetsTest : public tmt::test::GameWindowTest {
-protected:
-    std::vector<QString> Clear(bool temp, bool cache) {
-        window = std::make_unique<TFMaintenance>(main.get());
-        window->show();
-        window->findChild<QCheckBox*>("CheckBox1")->setChecked(temp);
-        window->findChild<QCheckBox*>("CheckBox2")->setChecked(cache);
-        QTest::mouseClick(window->findChild<QPushButton*>("bClear"), Qt::LeftButton);
-        std::vector<QString> texts;
-        for (const auto& shown : MessageBox::TakeShown()) {
-            texts.push_back(shown.text);
-        }
-        return texts;
-    }
-
-    std::unique_ptr<TFMaintenance> window;
-};
+using LinkedTargetsTest = tmt::test::MaintenanceTest;
 
 TEST_F(LinkedTargetsTest, LinkedTargetsAreFollowed) {
     tmt::test::TempDir elsewhere;

@@ -1,15 +1,11 @@
 #include "platform/Installations.h"
 #include "platform/Registry.h"
-#include "platform/Shell.h"
 #include "platform/linux/PrefixRegistry.h"
-#include "tests/support/FakeHome.h"
-#include "tests/support/FakeRunners.h"
-#include "tests/support/ManagerRecords.h"
+#include "tests/platform/linux/managers/ManagerTest.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
 #include <map>
 
 namespace {
@@ -20,50 +16,10 @@ using tmt::platform::Installation;
 using tmt::platform::StartResult;
 using tmt::test::InstallRecord;
 using tmt::test::WriteFile;
-using Start = tmt::test::FakeRunners::Start;
 
 constexpr char kKey[] = "SOFTWARE\\\\TuneMora";
 
-std::vector<std::string> Sources(const std::vector<Installation>& found) {
-    std::vector<std::string> sources;
-    for (const Installation& installation : found) {
-        sources.push_back(installation.source);
-    }
-    return sources;
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error);
-}
-
-class InstallationsTest : public ::testing::Test {
-protected:
-    void TearDown() override { tmt::platform::UseInstallation(nullptr); }
-
-    fs::path Home() const { return home.Path(); }
-
-    // Starts the game of `installation` with the switches as the windows do.
-    StartResult StartGame(const Installation& installation, const std::string& switches) {
-        tmt::platform::UseInstallation(&installation);
-        return tmt::platform::ShellOpen("\"" + installation.installDir + "\\Tunemora.exe\"",
-                                        switches, "\"" + installation.installDir + "\"");
-    }
-
-    // The one start that `installation` makes, with its switches " -OpenGL  -debug".
-    Start StartedBy(const Installation& installation) {
-        const std::size_t before = runners.Starts().size();
-        const StartResult result = StartGame(installation, " -OpenGL  -debug");
-        EXPECT_TRUE(result.started) << result.reason;
-        const auto starts = runners.WaitForStarts(before + 1);
-        EXPECT_EQ(starts.size(), before + 1);
-        return starts.empty() ? Start{} : starts.back();
-    }
-
-    // The runners first, so that PATH is theirs to restore last.
-    tmt::test::FakeRunners runners;
-    tmt::test::FakeHome home;
-};
+using InstallationsTest = tmt::test::ManagerTest;
 
 TEST_F(InstallationsTest, HomeWinePrefixIsFoundAndStartedWithWine) {
     const fs::path game = home.MakePrefix(Home() / ".wine", "1.0.2 M\\xfcnster");

@@ -63,6 +63,21 @@ protected:
         return sources;
     }
 
+    // Games disks are shared as /tmp is: everyone may add, only the owner may remove. So are the
+    // folders from `folder` up to the home, which stay root's.
+    void ShareLikeTmp(fs::path folder) const {
+        for (; folder != Home(); folder = folder.parent_path()) {
+            ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
+            fs::permissions(folder, fs::perms::all | fs::perms::sticky_bit);
+        }
+    }
+
+    // What the debug log says of `path`, which the stranger owns.
+    static std::string SkippedAsTheirs(const fs::path& path) {
+        return path.string() + ": skipped: not owned by you (owner " +
+               std::to_string(kStranger.uid) + ")";
+    }
+
     tmt::test::FakeRunners runners;
     tmt::test::FakeHome home;
 };
@@ -88,10 +103,7 @@ TEST_F(OwnershipTest, AnotherAccountsPrefixesAndRecordsAreSkipped) {
     const AccountRun run = Search();
     EXPECT_EQ(Sources(run), (std::vector<std::string>{"Lutris: players", "PlayOnLinux: Mine"}));
     for (const fs::path& skipped : theirs) {
-        EXPECT_NE(run.err.find(skipped.string() + ": skipped: not owned by you (owner " +
-                               std::to_string(kStranger.uid) + ")"),
-                  std::string::npos)
-            << run.err;
+        EXPECT_NE(run.err.find(SkippedAsTheirs(skipped)), std::string::npos) << run.err;
     }
 }
 
@@ -106,18 +118,11 @@ TEST_F(OwnershipTest, ASharedSteamLibraryGivesOnlyTheUsersOwnPrefixes) {
     tmt::test::WriteConfigInfo(compatdata / "3000000001", theirProton, steam);
     runners.AddToPath("steam");
     GiveHome({compatdata / "3000000001"});
-    // Games disks are shared as /tmp is: everyone may add, only the owner may remove.
-    for (fs::path folder = compatdata; folder != Home(); folder = folder.parent_path()) {
-        ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
-        fs::permissions(folder, fs::perms::all | fs::perms::sticky_bit);
-    }
+    ASSERT_NO_FATAL_FAILURE(ShareLikeTmp(compatdata));
 
     const AccountRun run = Search({"start", "Steam: Non-Steam game 3000000002", ""});
     ASSERT_EQ(Sources(run), std::vector<std::string>{"Steam: Non-Steam game 3000000002"});
-    EXPECT_NE(run.err.find((compatdata / "3000000001").string() +
-                           ": skipped: not owned by you (owner " + std::to_string(kStranger.uid) +
-                           ")"),
-              std::string::npos)
+    EXPECT_NE(run.err.find(SkippedAsTheirs(compatdata / "3000000001")), std::string::npos)
         << run.err;
     EXPECT_NE(run.out.find("started"), std::string::npos) << run.out << run.err;
     const auto starts = runners.WaitForStarts(1);
@@ -184,10 +189,7 @@ TEST_F(OwnershipTest, LutrisRunsOnlyTheUsersOwnProtonFromASharedSteamLibrary) {
     }
     runners.AddToPath("umu-run");
     GiveHome({common / "Theirs"});
-    for (fs::path folder = common; folder != Home(); folder = folder.parent_path()) {
-        ASSERT_EQ(::chown(folder.c_str(), 0, 0), 0);
-        fs::permissions(folder, fs::perms::all | fs::perms::sticky_bit);
-    }
+    ASSERT_NO_FATAL_FAILURE(ShareLikeTmp(common));
 
     const AccountRun theirs = Search({"start", "Lutris: theirs", ""});
     EXPECT_NE(theirs.out.find("not started: umu is not started: the program " +
@@ -225,9 +227,7 @@ TEST_F(OwnershipTest, AServerFolderOfAnotherAccountOrAServerThatTakesNoOneHoldsN
     GiveHome({});
     // Made before the user first ran Wine: the stranger's folder where the user's server would
     // go, and a socket whose queue never moves.
-    FakeWineServer theirs(fs::path("/tmp") / (".wine-" + std::to_string(kPlayer.uid)) /
-                              tmt::test::ServerFolder(upstream) / "socket",
-                          0);
+    FakeWineServer theirs(tmt::test::UpstreamSocket(upstream, kPlayer.uid), 0);
     OpenTo(theirs, kStranger);
     theirs.Fill();
     // The user's own server, as Debian's Wine keeps it, that takes no connection.
@@ -240,9 +240,7 @@ TEST_F(OwnershipTest, AServerFolderOfAnotherAccountOrAServerThatTakesNoOneHoldsN
 
     const AccountRun run = Search();
     EXPECT_TRUE(Sources(run).empty());
-    EXPECT_NE(run.err.find("/tmp/.wine-" + std::to_string(kPlayer.uid) +
-                           ": skipped: not owned by you (owner " + std::to_string(kStranger.uid) +
-                           ")"),
+    EXPECT_NE(run.err.find(SkippedAsTheirs("/tmp/.wine-" + std::to_string(kPlayer.uid))),
               std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("skipped: timed out, the server takes no connection"), std::string::npos)

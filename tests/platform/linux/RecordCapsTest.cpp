@@ -1,9 +1,6 @@
-#include "platform/Installations.h"
-#include "platform/Shell.h"
 #include "platform/linux/OwnedFiles.h"
 #include "platform/linux/PrefixRegistry.h"
-#include "tests/support/FakeHome.h"
-#include "tests/support/FakeRunners.h"
+#include "tests/platform/linux/managers/ManagerTest.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +23,6 @@ std::string Padded(const std::string& text, const std::string& comment, std::siz
     return padded;
 }
 
-std::vector<std::string> Sources(const std::vector<tmt::platform::Installation>& found) {
-    std::vector<std::string> sources;
-    for (const auto& installation : found) {
-        sources.push_back(installation.source);
-    }
-    return sources;
-}
-
 // One kind of record: it lays the record out at a given size and says what the search finds.
 struct RecordCase {
     const char* record;
@@ -43,26 +32,17 @@ struct RecordCase {
     std::vector<std::string> whenSkipped;
 };
 
-class RecordCapsTest : public ::testing::Test {
+class RecordCapsTest : public tmt::test::ManagerTest {
 protected:
-    void TearDown() override { tmt::platform::UseInstallation(nullptr); }
-
     // The reason the game of the one installation found does not start, with no runner anywhere.
     std::string StartFailure() {
-        const auto found = tmt::platform::FindInstallations(kKey);
+        const auto found = Find();
         if (found.size() != 1) {
             return "found " + std::to_string(found.size());
         }
         home.Set("PATH", (home.Path() / "no-programs").string());
-        tmt::platform::UseInstallation(&found[0]);
-        const std::string folder = found[0].installDir;
-        return tmt::platform::ShellOpen("\"" + folder + "\\Tunemora.exe\"", "",
-                                        "\"" + folder + "\"")
-            .reason;
+        return StartGame(found[0], "").reason;
     }
-
-    tmt::test::FakeRunners runners;
-    tmt::test::FakeHome home;
 };
 
 TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
@@ -136,8 +116,7 @@ TEST_F(RecordCapsTest, EachRecordIsReadUpToItsCapAndNotBeyond) {
             SCOPED_TRACE(std::string(record.record) + " of " + std::to_string(size) + " bytes");
             const tmt::test::FakeHome place;
             record.layOut(place.Path(), size);
-            EXPECT_EQ(Sources(tmt::platform::FindInstallations(kKey)),
-                      size <= record.cap ? record.whenRead : record.whenSkipped);
+            EXPECT_EQ(Sources(Find()), size <= record.cap ? record.whenRead : record.whenSkipped);
         }
     }
 }

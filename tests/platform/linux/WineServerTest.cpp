@@ -6,9 +6,7 @@
 #include "tests/support/linux/FakeWineServer.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -21,7 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using tmt::platform::ServerDeadline;
 using tmt::test::FakeWineServer;
+using tmt::test::ProcessEnds;
 using tmt::test::ServerFolder;
+using tmt::test::UpstreamSocket;
 
 constexpr char kKey[] = "SOFTWARE\\\\TuneMora";
 
@@ -30,24 +30,6 @@ const std::string kExport = "Windows Registry Editor Version 5.00\r\n\r\n"
                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TuneMora]\r\n"
                             "\"InstallDir\"=\"C:\\\\Games\\\\TuneMora\"\r\n"
                             "\"InstallVer\"=\"1.0 M\xc3\xbcnster\"\r\n\r\n";
-
-fs::path UpstreamSocket(const fs::path& prefix) {
-    return fs::path("/tmp") / (".wine-" + std::to_string(::getuid())) / ServerFolder(prefix) /
-           "socket";
-}
-
-// Whether the process ends: a process sent SIGKILL ends as soon as the system gets to it, so this
-// waits for its end, which the guard only bounds.
-bool Ends(pid_t pid) {
-    const int process = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (process < 0) {
-        return true;
-    }
-    pollfd ended{process, POLLIN, 0};
-    const bool gone = ::poll(&ended, 1, 10000) == 1;
-    ::close(process);
-    return gone;
-}
 
 class WineServerTest : public ::testing::Test {
 protected:
@@ -163,7 +145,7 @@ TEST_F(WineServerTest, ServersThatNeverAnswerShareOneDeadlineAndLeaveNothingBehi
             EXPECT_EQ(started.size(), 2u);
         }
         for (const pid_t pid : started) {
-            EXPECT_TRUE(Ends(pid)) << pid;
+            EXPECT_TRUE(ProcessEnds(pid)) << pid;
         }
     }
 }

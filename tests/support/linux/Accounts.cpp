@@ -23,7 +23,9 @@ void Own(const fs::path& path, const Account& account) {
     }
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
+} // namespace
+
+std::vector<char*> ExecPointers(std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     for (std::string& text : texts) {
         pointers.push_back(text.data());
@@ -31,8 +33,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     pointers.push_back(nullptr);
     return pointers;
 }
-
-} // namespace
 
 bool CanActAsAccounts() {
     return ::geteuid() == 0;
@@ -60,8 +60,8 @@ AccountRun RunProgram(const std::vector<std::string>& arguments,
                       const std::vector<std::string>& environment, std::chrono::seconds guard) {
     std::vector<std::string> argv = arguments;
     std::vector<std::string> envp = environment;
-    std::vector<char*> argPointers = Pointers(argv);
-    std::vector<char*> envPointers = Pointers(envp);
+    std::vector<char*> argPointers = ExecPointers(argv);
+    std::vector<char*> envPointers = ExecPointers(envp);
     std::array<int, 2> out{};
     std::array<int, 2> err{};
     if (::pipe2(out.data(), O_CLOEXEC) != 0 || ::pipe2(err.data(), O_CLOEXEC) != 0) {

@@ -35,6 +35,10 @@ struct AccountRun {
     std::string err;
 };
 
+// `texts` as execve takes an argument or environment list: pointers into them, then a null one.
+// Made before fork; `texts` must outlive it.
+std::vector<char*> ExecPointers(std::vector<std::string>& texts);
+
 // Runs `arguments` (the program's absolute path first) with nothing but `environment` (NAME=value
 // entries), its standard input empty, and returns what it wrote. A run that outlasts `guard` is
 // ended with its process group, so that a program that hangs fails its test instead of holding

@@ -1,7 +1,9 @@
 #include "tests/support/linux/FakeWineServer.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -89,6 +91,21 @@ std::string ServerFolder(const fs::path& prefix) {
                   static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
     return name;
+}
+
+fs::path UpstreamSocket(const fs::path& prefix, uid_t uid) {
+    return fs::path("/tmp") / (".wine-" + std::to_string(uid)) / ServerFolder(prefix) / "socket";
+}
+
+bool ProcessEnds(pid_t pid) {
+    const int process = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (process < 0) {
+        return true;
+    }
+    pollfd ended{process, POLLIN, 0};
+    const bool gone = ::poll(&ended, 1, 10000) == 1;
+    ::close(process);
+    return gone;
 }
 
 } // namespace tmt::test

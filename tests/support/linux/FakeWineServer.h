@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,5 +35,11 @@ private:
 
 // The name of the server folder of `prefix`: server-<dev>-<inode> in hex, as Wine names it.
 std::string ServerFolder(const std::filesystem::path& prefix);
+// Where upstream Wine's server of `prefix` listens when the account `uid` runs it.
+std::filesystem::path UpstreamSocket(const std::filesystem::path& prefix, uid_t uid = ::getuid());
+
+// Whether the process ends: a process sent SIGKILL ends as soon as the system gets to it, so this
+// waits for its end, which the guard only bounds.
+bool ProcessEnds(pid_t pid);
 
 } // namespace tmt::test

@@ -1,6 +1,7 @@
 #include "tests/support/RunningGame.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/linux/Accounts.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -38,22 +39,13 @@ std::vector<std::string> WineEnvironment(const fs::path& prefix) {
     return entries;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 // Runs a program of Wine's in the prefix, from `folder`, with its output thrown away; returns its
 // process id.
 pid_t StartWine(const fs::path& prefix, const fs::path& folder,
                 std::vector<std::string> arguments) {
     std::vector<std::string> environment = WineEnvironment(prefix);
-    std::vector<char*> argv = Pointers(arguments);
-    std::vector<char*> envp = Pointers(environment);
+    std::vector<char*> argv = ExecPointers(arguments);
+    std::vector<char*> envp = ExecPointers(environment);
     const pid_t child = ::fork();
     if (child == 0) {
         const int null = ::open("/dev/null", O_RDWR);
