@@ -108,8 +108,8 @@ bool MayHoldKey(std::string_view content, std::string_view escapedName) {
                 ++i;
                 continue;
             }
-            const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-            if (c == '\n' || matched == escapedName.size() || upper != escapedName[matched]) {
+            if (c == '\n' || matched == escapedName.size() ||
+                UpperAscii(c) != escapedName[matched]) {
                 break;
             }
             ++matched;
