@@ -74,7 +74,7 @@ std::optional<fs::path> BottleFolder(const fs::path& folder, const Home& home) {
     }
     const auto placeholder = ParseYaml(*text);
     const auto path = placeholder ? ScalarAt(*placeholder, "Path") : std::nullopt;
-    return path && !path->empty() ? RecordedPath(*path, home) : std::nullopt;
+    return path && !path->empty() ? RecordedPath(*path, home.home) : std::nullopt;
 }
 
 } // namespace

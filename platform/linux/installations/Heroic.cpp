@@ -157,7 +157,7 @@ std::optional<std::pair<fs::path, std::vector<std::string>>> PrefixOf(const Json
     if (const std::size_t tilde = prefixText->find('~'); tilde != std::string::npos) {
         prefixText->replace(tilde, 1, home.home.string());
     }
-    const auto prefix = RecordedPath(*prefixText, home);
+    const auto prefix = RecordedPath(*prefixText, home.home);
     if (!prefix) {
         return std::nullopt;
     }
@@ -165,7 +165,7 @@ std::optional<std::pair<fs::path, std::vector<std::string>>> PrefixOf(const Json
     const Json none = Json::object();
     const Json& wineVersion = version != settings.end() ? *version : none;
     const auto bin = TextAt(wineVersion, "bin");
-    const auto binPath = bin ? RecordedPath(*bin, home) : std::nullopt;
+    const auto binPath = bin ? RecordedPath(*bin, home.home) : std::nullopt;
     if (TextAt(wineVersion, "type") == "proton") {
         return std::pair{*prefix / "pfx",
                          binPath ? ProtonWine(*binPath) : std::vector<std::string>{}};

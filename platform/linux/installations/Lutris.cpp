@@ -63,7 +63,7 @@ void AddGames(const LutrisFolders& folders, const Home& home, const char* label,
         }
         const YAML::Node record = ReadYaml(games / name);
         const auto prefixText = ScalarAt(MapAt(record, "game"), "prefix");
-        const auto prefix = prefixText ? RecordedPath(*prefixText, home) : std::nullopt;
+        const auto prefix = prefixText ? RecordedPath(*prefixText, home.home) : std::nullopt;
         if (!prefix) {
             continue;
         }

@@ -329,11 +329,7 @@ private:
 // the game in its program's own folder otherwise.
 std::optional<fs::path> WorkingFolder(const Options& options, const fs::path& home) {
     const std::string folder = options.Game("working_dir").value_or("");
-    if (folder == "~" || folder.rfind("~/", 0) == 0) {
-        return home / folder.substr(std::min<std::size_t>(2, folder.size()));
-    }
-    return !folder.empty() && folder.front() == '/' ? std::optional<fs::path>(folder)
-                                                    : std::nullopt;
+    return folder == "~" ? home : RecordedPath(folder, home);
 }
 
 // runner.get_env, wine.get_env and wine.finish_env, in their order.

@@ -65,9 +65,9 @@ bool PlainName(const std::string& name) {
     return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
 }
 
-std::optional<fs::path> RecordedPath(const std::string& text, const Home& home) {
+std::optional<fs::path> RecordedPath(const std::string& text, const fs::path& home) {
     if (text.rfind("~/", 0) == 0) {
-        return home.home / text.substr(2);
+        return home / text.substr(2);
     }
     if (text.empty() || text.front() != '/') {
         return std::nullopt;

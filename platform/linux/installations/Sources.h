@@ -48,7 +48,8 @@ bool IsFile(const std::filesystem::path& path);
 // A name from a record that names one entry of a folder: not empty, no "/", not "." or "..".
 bool PlainName(const std::string& name);
 // A path from a manager's record: "~/" stands for the home folder; only absolute paths count.
-std::optional<std::filesystem::path> RecordedPath(const std::string& text, const Home& home);
+std::optional<std::filesystem::path> RecordedPath(const std::string& text,
+                                                  const std::filesystem::path& home);
 // The wine programs of the Proton whose script is `proton`: in files/ beside it, or in dist/ in
 // older releases.
 std::vector<std::string> ProtonWine(const std::filesystem::path& proton);

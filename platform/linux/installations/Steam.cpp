@@ -75,7 +75,7 @@ std::vector<fs::path> Libraries(const fs::path& root, const Home& home) {
             path = block->Text("path");
         }
         if (path != nullptr) {
-            if (auto library = RecordedPath(*path, home)) {
+            if (auto library = RecordedPath(*path, home.home)) {
                 libraries.push_back(*library);
             }
         }
