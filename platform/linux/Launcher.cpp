@@ -25,22 +25,15 @@ bool IsExecutableFile(const std::string& path) {
 // names another folder after the change into the game's folder, and whatever lies there, as a
 // careful shell treats PATH for privileged programs.
 std::optional<std::string> FindOnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path == nullptr ? "" : path;
-    while (true) {
-        const std::size_t colon = rest.find(':');
-        const std::string folder(rest.substr(0, colon));
+    for (const std::string& folder : FolderList("PATH")) {
         if (!folder.empty() && folder.front() == '/') {
             const std::string candidate = folder + "/" + program;
             if (IsExecutableFile(candidate)) {
                 return candidate;
             }
         }
-        if (colon == std::string_view::npos) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(colon + 1);
     }
+    return std::nullopt;
 }
 
 std::vector<std::string> SplitAtBlanks(std::string_view text) {
@@ -64,6 +57,23 @@ std::vector<std::string> SystemWinePrograms() {
 }
 
 } // namespace
+
+std::vector<std::string> FolderList(const char* name) {
+    std::vector<std::string> folders;
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return folders;
+    }
+    std::string_view rest = value;
+    while (true) {
+        const std::size_t colon = rest.find(':');
+        folders.emplace_back(rest.substr(0, colon));
+        if (colon == std::string_view::npos) {
+            return folders;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+}
 
 std::vector<std::string>
 EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& settings) {

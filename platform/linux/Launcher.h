@@ -76,6 +76,10 @@ struct FoundProgram {
 };
 std::optional<FoundProgram> FindProgram(const std::vector<std::string>& candidates);
 
+// The entries of a colon-separated list of folders in the environment variable `name` (PATH and
+// its like), empty ones kept; none when it is not set.
+std::vector<std::string> FolderList(const char* name);
+
 // The process's environment with `settings` put over it, as NAME=value entries.
 std::vector<std::string>
 EnvironmentWith(const std::vector<std::pair<std::string, std::string>>& settings);

@@ -4,8 +4,6 @@
 #include "platform/linux/installations/Sources.h"
 #include "platform/linux/installations/Vdf.h"
 
-#include <cstdlib>
-
 namespace tmt::platform::installations {
 
 namespace fs = std::filesystem;
@@ -87,18 +85,8 @@ std::vector<fs::path> LibrarySteamApps(const fs::path& steam) {
 // steamapps/ and compatibilitytools.d/, then the libraries of the first Steam folder that has a
 // steamapps/.
 std::vector<fs::path> SteamFolders(const fs::path& home) {
-    std::vector<fs::path> folders;
-    if (const char* extra = std::getenv("STEAM_EXTRA_COMPAT_TOOLS_PATHS")) {
-        std::string_view rest = extra;
-        while (true) {
-            const std::size_t colon = rest.find(':');
-            folders.emplace_back(rest.substr(0, colon));
-            if (colon == std::string_view::npos) {
-                break;
-            }
-            rest.remove_prefix(colon + 1);
-        }
-    }
+    const std::vector<std::string> extra = FolderList("STEAM_EXTRA_COMPAT_TOOLS_PATHS");
+    std::vector<fs::path> folders(extra.begin(), extra.end());
     std::optional<fs::path> steam;
     for (const fs::path& data : SteamDataFolders(home)) {
         if (auto steamApps = FolderInAnyCase(data, "steamapps")) {
