@@ -10,6 +10,7 @@
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/ManagerRecords.h"
+#include "tests/support/OutsideGamesTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WaitForSearch.h"
 #include "tests/support/linux/StartedPrograms.h"
@@ -34,11 +35,10 @@ using tmt::ui::MessageBox;
 
 // Three installations: the plain Wine prefix, a Steam app and a bottle, each with its own
 // version and folder.
-class ChooseInstallationTest : public ::testing::Test {
+class ChooseInstallationTest : public tmt::test::OutsideGamesTest {
 protected:
     void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        MessageBox::TakeShown();
+        OutsideGamesTest::SetUp();
         wineGame = home.MakePrefix(Home() / ".wine", "1.1");
         const fs::path steam = Home() / ".steam" / "steam";
         steamGame =
@@ -52,8 +52,6 @@ protected:
             runners.AddToPath(runner);
         }
     }
-    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
-
     fs::path Home() const { return home.Path(); }
 
     // Creates the main window while `answer` handles the chooser, if one comes up when the

@@ -5,6 +5,7 @@
 #include "platform/qt/MessageBox.h"
 #include "tests/support/GameStarts.h"
 #include "tests/support/LabelPixels.h"
+#include "tests/support/OutsideGamesTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/WaitForSearch.h"
@@ -30,15 +31,12 @@ const char* const kToolButtons[] = {"bProfileManager", "bConfig", "bMaintenance"
 const QString kNoInstallation = "Wrong or none directory in registry. Please reinstall TuneMora!";
 const QString kNonDefault = "Non default installation. Cannot read version.";
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public tmt::test::OutsideGamesTest {
 protected:
     void SetUp() override {
         tmt::ui::SetApplicationTitle("TuneMora Tools ");
-        MessageBox::TakeShown();
-        // By default the program stands outside any game folder.
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
+        OutsideGamesTest::SetUp();
     }
-    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
 
     static std::unique_ptr<TFormMain> Open() {
         auto form = std::make_unique<TFormMain>();

@@ -1,9 +1,9 @@
 #include "app/UMain.h"
 
-#include "platform/OwnExecutable.h"
 #include "platform/linux/ServerDeadline.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeHome.h"
+#include "tests/support/OutsideGamesTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/linux/FakeWineServer.h"
 
@@ -22,11 +22,10 @@ using tmt::platform::ServerDeadline;
 
 // The main window while its search waits for a Wine server of the prefix, whose wine never
 // answers: the window is there and says so, and closing it ends the search and that wine.
-class SearchingWindowTest : public ::testing::Test {
+class SearchingWindowTest : public tmt::test::OutsideGamesTest {
 protected:
     void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        tmt::ui::MessageBox::TakeShown();
+        OutsideGamesTest::SetUp();
         // Only closing the window ends the question.
         ServerDeadline::SetLimit(std::chrono::hours(1));
         home.MakeEmptyPrefix(prefix);
@@ -38,7 +37,7 @@ protected:
     }
     void TearDown() override {
         ServerDeadline::SetLimit(limit_);
-        tmt::platform::SetOwnExecutablePathForTesting("");
+        OutsideGamesTest::TearDown();
     }
 
     tmt::test::FakeHome home;

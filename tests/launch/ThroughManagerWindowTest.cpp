@@ -2,11 +2,11 @@
 
 #include "app/ModalResult.h"
 #include "app/UMain.h"
-#include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
 #include "tests/support/FakeHome.h"
 #include "tests/support/FakeRunners.h"
 #include "tests/support/ManagerRecords.h"
+#include "tests/support/OutsideGamesTest.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/WaitForSearch.h"
 #include "tests/support/linux/StartedPrograms.h"
@@ -26,14 +26,8 @@ using tmt::ui::MessageBox;
 
 // The launch window on the one installation that a manager keeps: what its boxes tell before and
 // after the manager is asked to start the game.
-class ThroughManagerWindowTest : public ::testing::Test {
+class ThroughManagerWindowTest : public tmt::test::OutsideGamesTest {
 protected:
-    void SetUp() override {
-        tmt::platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
-        MessageBox::TakeShown();
-    }
-    void TearDown() override { tmt::platform::SetOwnExecutablePathForTesting(""); }
-
     fs::path Home() const { return home.Path(); }
 
     // Opens the main window on the installation, chooses "-debug" in the launch window and

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/UMain.h"
-#include "platform/OwnExecutable.h"
 #include "platform/qt/MessageBox.h"
+#include "tests/support/OutsideGamesTest.h"
 #include "tests/support/TestPrefix.h"
 #include "tests/support/WaitForSearch.h"
 
@@ -17,13 +17,13 @@ namespace tmt::test {
 
 // Window tests start here: a prefix with the game installed on drive C:, the program standing
 // outside any game folder, and the main window created on it, as the tool windows expect.
-class GameWindowTest : public ::testing::Test {
+class GameWindowTest : public OutsideGamesTest {
 protected:
     explicit GameWindowTest(std::string folder = "Games/TuneMora", PrefixUse use = PrefixUse::Files)
         : prefix(use), folder_(std::move(folder)) {}
 
     void SetUp() override {
-        platform::SetOwnExecutablePathForTesting("C:\\Tools\\tunemora-tools");
+        OutsideGamesTest::SetUp();
         game = prefix.MakeGameFolder(folder_);
         std::string registryPath = "C:\\\\" + folder_;
         for (std::size_t at = 0; (at = registryPath.find('/', at)) != std::string::npos;) {
@@ -34,8 +34,6 @@ protected:
         WaitForSearch(*main);
         ui::MessageBox::TakeShown();
     }
-    void TearDown() override { platform::SetOwnExecutablePathForTesting(""); }
-
     TestPrefix prefix;
     std::filesystem::path game;
     std::unique_ptr<TFormMain> main;
